@@ -1,0 +1,243 @@
+// The engine module `game`: the game's only contact with SDL, SDL_mixer and
+// OpenGL. Window and audio start-up, frame pacing, keys, the sprite, font
+// and sound banks, music, particle bursts and translucent rectangles.
+//
+// Calling order: SetVideoDriver, Init, SetFrameRate, SetVideoMode, loads,
+// the main loop (ProcessEvents, KeyDown, Flip), Shutdown last.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "containers/object_array.h"
+
+struct SDL_Surface;
+struct Mix_Chunk;
+
+namespace game {
+
+// ---------------------------------------------------------------- colours
+
+// A colour with alpha (255 opaque, 0 invisible), passed by value.
+struct TColor {
+  uint8_t R, G, B, A;
+};
+// (r, g, b, 255).
+TColor RGB(uint8_t r, uint8_t g, uint8_t b);
+// (r, g, b, a).
+TColor RGBA(uint8_t r, uint8_t g, uint8_t b, uint8_t a);
+
+// ------------------------------------------------------------- the engine
+
+enum TVideoDriver : uint8_t { vdDefault = 0, vdFrameBuffer = 1, vdOpenGL = 2 };
+
+// True in the main build, which carries the OpenGL presentation path.
+extern const bool OpenGLBuild;
+
+// SDL key symbols the game reads.
+enum : uint16_t {
+  keyReturn = 13,
+  keyEscape = 27,
+  keySpace = 32,
+  keyUp = 273,
+  keyDown = 274,
+  keyRight = 275,
+  keyLeft = 276,
+  keyPageUp = 280,
+  keyPageDown = 281,
+};
+
+// Stores the presentation path; vdDefault stores vdOpenGL (the module's
+// start-up value).
+void SetVideoDriver(TVideoDriver driver);
+TVideoDriver GetVideoDriver();
+
+// Starts SDL (video and audio), sets the window caption and the icon from
+// ProgramDir + iconName + ".bmp", opens the audio device (22050 Hz, 16-bit
+// stereo, 8 channels at full volume), creates the empty banks and resets the
+// quit flag, brightness (255) and texture counter (1). Nothing is reported:
+// without an audio device the game runs silent.
+void Init(const std::string& caption, const std::string& iconName);
+
+// Closes audio and video, drops the banks (not the objects in them) and,
+// outside development mode, removes the scratch files.
+void Shutdown();
+
+// Closes SDL if it is open, so that a program ending on a failure leaves the
+// desktop as it found it. Safe to call at any time, also twice.
+void RestoreDisplay();
+
+// Opens the 16-bit window or screen in the selected driver. Returns false
+// when SDL gives no surface (Describes why in LastVideoError()).
+bool SetVideoMode(uint16_t width, uint16_t height, bool fullscreen);
+// SDL's reason for the last failed SetVideoMode.
+std::string LastVideoError();
+
+// FrameInterval := 1000 div fps; fps is 1 to 255.
+void SetFrameRate(uint8_t fps);
+
+// Frame pacing: when at least FrameInterval ms have passed since the last
+// present, presents the frame drawn since then, clears the back buffer to
+// black, remembers the time of this present and returns true; otherwise
+// returns false and changes nothing. Never sleeps; lateness is not made up.
+bool Flip();
+
+// Returns false once a quit has been requested (without polling); otherwise
+// drains the event queue, turning a window close into RequestQuit, and
+// returns true, also in the pass that drained the quit.
+bool ProcessEvents();
+// Sets the quit flag, which is never reset.
+void RequestQuit();
+bool QuitRequested();
+
+// True when SDL reports the key down as of the latest ProcessEvents.
+bool KeyDown(uint16_t key);
+
+// Brightness of the OpenGL driver (255 full); the frame buffer only stores it.
+void SetBrightness(uint8_t value);
+uint8_t GetBrightness();
+
+// Whether the audio device opened in Init.
+bool AudioOpen();
+
+// The program's one random generator (particle speeds). Seeded once at
+// start-up; Random(n) is uniform in 0 .. n - 1 (n >= 1).
+void SeedRandom(uint32_t seed);
+uint32_t Random(uint32_t n);
+
+// ----------------------------------------------------------- test seams
+
+// The millisecond clock Flip reads. Null restores SDL_GetTicks.
+using TTickSource = uint32_t (*)();
+void SetTickSource(TTickSource source);
+
+// Holds or releases a key in SDL's key-state table (headless drivers only
+// have the keys a test sets). Needs Init.
+void SetKey(uint16_t key, bool down);
+
+// Copies the back buffer as 8-bit RGB rows, top to bottom; false without a
+// screen.
+bool ReadScreen(std::vector<uint8_t>& rgb, int& width, int& height);
+
+// ---------------------------------------------------------------- sprites
+
+// A loaded picture. TexU, TexV and Texture serve the OpenGL driver only.
+class CSprite : public Arrays::CObject {
+ public:
+  SDL_Surface* Surface = nullptr;
+  float TexU = 0;
+  float TexV = 0;
+  uint16_t Texture = 0;
+  uint32_t ColorKey = 0;
+};
+using CSpriteArray = Arrays::CTypedArray<CSprite>;
+
+// Loads Sprites/<name>.bmp (development mode) or unpacks Sprites/<name>.dat
+// and loads the scratch file. Returns the next id (1, 2, ...), or 0 when the
+// image cannot be loaded; a failed load takes no id and no texture number.
+// colorKey's R, G, B name the colour keyed draws leave out.
+uint16_t LoadSprite(const std::string& name, TColor colorKey);
+// Number of sprites in the bank.
+uint16_t SpriteCount();
+// The sprite with this id; null for 0 and ids past the bank.
+CSprite* GetSprite(uint16_t id);
+
+// Draw a sprite with its top-left corner at (x, y), clipped to the screen.
+// Id 0 and ids past the bank draw nothing.
+void Draw(int16_t x, int16_t y, uint16_t id);        // opaque
+void DrawKeyed(int16_t x, int16_t y, uint16_t id);   // colour key left out
+void DrawAlpha(int16_t x, int16_t y, uint16_t id, uint8_t alpha);  // keyed, blended
+
+// Blends a w x h rectangle of color with color.A over the picture.
+void FillRect(int16_t x, int16_t y, uint16_t w, uint16_t h, TColor color);
+
+// ------------------------------------------------------------------ fonts
+
+// A glyph's place in the font image (the layout of a blit source rectangle).
+struct TGlyph {
+  int16_t x, y;
+  uint16_t w, h;
+};
+
+class CFont : public Arrays::CObject {
+ public:
+  CSprite Image;
+  TGlyph Glyphs[128] = {};
+};
+using CFontArray = Arrays::CTypedArray<CFont>;
+
+// Loads Fonts/<name>.fnt (or its packed form): a 24-bit BMP followed by a
+// 2048-byte glyph table at the end of the file. Returns the next font id or
+// 0 when the image cannot be loaded; a short table throws IoError.
+uint16_t LoadFont(const std::string& name);
+uint16_t FontCount();
+CFont* GetFont(uint16_t id);
+
+// Draws text with its first glyph's top-left corner at (x, y). Codes of 128
+// and above are skipped without moving the pen; each glyph advances the pen
+// by its width. Font id 0 and ids past the bank draw nothing.
+void DrawText(int16_t x, int16_t y, uint16_t fontId, uint8_t alpha, const char* text);
+
+// ------------------------------------------------------- sound and music
+
+class CSound : public Arrays::CObject {
+ public:
+  Mix_Chunk* Chunk = nullptr;
+};
+using CSoundArray = Arrays::CTypedArray<CSound>;
+
+// Loads Sounds/<name>.wav (or its packed form). Returns the next sound id,
+// or 0 when SDL_mixer cannot load it (no audio device included).
+uint16_t LoadSound(const std::string& name);
+uint16_t SoundCount();
+// Plays once on the first free of the eight channels; dropped when all are
+// busy. Id 0 and ids past the bank are silent.
+void PlaySound(uint16_t id);
+// Number of mixing channels playing right now.
+int PlayingChannels();
+
+// Loads Music/<name>.ogg (or unpacks Music/<name>.dat and moves the scratch
+// file to Data/temp.dat) and loops it at half volume. A track already
+// playing is stopped and released first. Returns whether it started.
+bool PlayMusic(const std::string& name);
+// Stops and releases the music, if any.
+void StopMusic();
+bool MusicPlaying();
+
+// -------------------------------------------------------------- particles
+
+enum TParticleMode : uint8_t { pmStarburst = 0 };
+
+struct TParticle {
+  int16_t Speed;
+  int16_t DX;
+  int16_t DY;
+  uint8_t Alpha;
+};
+
+struct TParticleSystem {
+  bool Active;
+  TParticleMode Mode;
+  uint16_t Sprite;
+  TParticle Particles[16];
+  uint16_t Age;
+  int16_t X, Y;
+};
+
+constexpr int ParticleSystemCount = 16;
+// Systems 1 to 16 live at indices 0 to 15.
+extern TParticleSystem ParticleSystems[ParticleSystemCount];
+
+// Takes the lowest-numbered inactive system for a burst centred on (x, y);
+// dropped when all sixteen are active.
+void StartBurst(int16_t x, int16_t y, TParticleMode mode, uint16_t sprite);
+// Advances and draws every active system, once per frame after the game's
+// drawing.
+void UpdateParticles();
+// The per-system step for system number 1 to 16.
+void UpdateParticleSystem(int number);
+// Makes every system inactive (a test's clean start).
+void ResetParticles();
+
+}  // namespace game

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the game and the tests need, when
+# any is missing. Runs apt-get directly as root, through sudo otherwise.
+set -euo pipefail
+packages=(
+  build-essential cmake pkg-config
+  libsdl1.2-dev libsdl-mixer1.2-dev
+  libgtest-dev googletest
+  libcairo2-dev libfreetype-dev fonts-liberation libvorbis-dev libogg-dev
+  libpng-dev zlib1g-dev
+  libgl1 libgl1-mesa-dri libglu1-mesa
+  xvfb xauth xdotool imagemagick x11-utils
+)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  sudo=()
+else
+  sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
