@@ -116,6 +116,12 @@ void SetTickSource(TTickSource source);
 // have the keys a test sets). Needs Init.
 void SetKey(uint16_t key, bool down);
 
+// Called with the id of every PlaySound call, before anything is played
+// (0 and unknown ids included), so tests can see which sounds the rules
+// ask for. Null removes it.
+using TSoundObserver = void (*)(uint16_t id);
+void SetSoundObserver(TSoundObserver observer);
+
 // Copies the back buffer as 8-bit RGB rows, top to bottom; false without a
 // screen.
 bool ReadScreen(std::vector<uint8_t>& rgb, int& width, int& height);
