@@ -1,0 +1,150 @@
+#include "resources/datafile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "resources/binary_io.h"
+#include "resources/startup.h"
+
+namespace resources {
+
+const char* const ScratchFileName = "Data/data.dat";
+const char* const MusicFileName = "Data/temp.dat";
+
+namespace {
+
+constexpr size_t HeaderSize = 12;
+constexpr size_t ExtensionSize = 3;
+constexpr uint16_t CrcStart = 0xFFFF;
+constexpr uint16_t CrcPolynomial = 0xA001;
+
+uint8_t RotateRight(uint8_t value, unsigned bits) {
+  bits &= 7;
+  return static_cast<uint8_t>((value >> bits) | (value << ((8 - bits) & 7)));
+}
+
+uint8_t RotateLeft(uint8_t value, unsigned bits) {
+  bits &= 7;
+  return static_cast<uint8_t>((value << bits) | (value >> ((8 - bits) & 7)));
+}
+
+// Creates ProgramDir + "Data/" when it is not already a directory.
+void EnsureDataDirectory() {
+  const std::string dir = ProgramDir + "Data";
+  struct stat info;
+  if (::stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return;
+  if (::mkdir(dir.c_str(), 0777) != 0) throw IoError(dir, std::strerror(errno));
+}
+
+}  // namespace
+
+std::string ScratchFilePath() { return ProgramDir + ScratchFileName; }
+std::string MusicFilePath() { return ProgramDir + MusicFileName; }
+
+void ScrambleByte(uint32_t position, uint8_t& value) {
+  const unsigned c = position % 5;
+  value = RotateLeft(static_cast<uint8_t>(~RotateRight(value, c)), 8 - c);
+}
+
+void UnscrambleByte(uint32_t position, uint8_t& value) {
+  const unsigned c = position % 5;
+  value = RotateLeft(static_cast<uint8_t>(~RotateRight(value, 8 - c)), c);
+}
+
+void Crc16Update(uint8_t value, uint16_t& crc) {
+  crc ^= value;
+  for (int bit = 0; bit < 8; ++bit) {
+    if (crc & 1) {
+      crc = static_cast<uint16_t>((crc >> 1) ^ CrcPolynomial);
+    } else {
+      crc = static_cast<uint16_t>(crc >> 1);
+    }
+  }
+}
+
+namespace {
+
+bool Unpack(LeReader& packed, const std::string& outPath) {
+  const std::string& path = packed.Path();
+  if (packed.Size() < HeaderSize) throw IoError(path, "file is shorter than its 12-byte header");
+  uint8_t header[HeaderSize];
+  packed.ReadBytes(header, HeaderSize);
+  const uint16_t checksum = static_cast<uint16_t>(header[7] | (header[8] << 8));
+
+  uint16_t crc = CrcStart;
+  for (uint32_t i = 0; i < ExtensionSize; ++i) {
+    uint8_t value = header[9 + i];
+    UnscrambleByte(i, value);
+    Crc16Update(value, crc);
+  }
+  std::vector<uint8_t> body = packed.ReadVector(static_cast<size_t>(packed.Remaining()));
+  for (size_t k = 0; k < body.size(); ++k) {
+    UnscrambleByte(static_cast<uint32_t>(k + 1), body[k]);
+    Crc16Update(body[k], crc);
+  }
+  WriteWholeFile(outPath, body);
+  return crc == checksum;
+}
+
+}  // namespace
+
+bool UnpackDataFileTo(const std::string& path, const std::string& outPath) {
+  LeReader packed(path);
+  return Unpack(packed, outPath);
+}
+
+bool UnpackDataFile(const std::string& path) {
+  // The packed file is opened first, so a missing resource is reported as
+  // itself rather than as a problem with "Data/".
+  LeReader packed(path);
+  EnsureDataDirectory();
+  return Unpack(packed, ScratchFilePath());
+}
+
+bool PackDataFile(const std::string& sourcePath, const std::string& destDir) {
+  const size_t slash = sourcePath.rfind('/');
+  const std::string fileName = slash == std::string::npos ? sourcePath : sourcePath.substr(slash + 1);
+  // The format keeps exactly three extension characters and the destination
+  // drops the last four characters of the name: anything but "stem.xyz"
+  // would give a wrongly named or mislabelled file.
+  if (fileName.size() < 5 || fileName[fileName.size() - 4] != '.' ||
+      fileName.find('.', fileName.size() - 3) != std::string::npos) {
+    throw std::invalid_argument(sourcePath + ": file name must end in a dot and a three-letter extension");
+  }
+  const std::string extension = fileName.substr(fileName.size() - 3);
+  const std::string destination = destDir + fileName.substr(0, fileName.size() - 4) + ".dat";
+
+  std::vector<uint8_t> body = ReadWholeFile(sourcePath);
+  uint16_t crc = CrcStart;
+  uint8_t header[HeaderSize] = {'D', 'D', 'D', 1, 0, 0, 0, 0, 0, 0, 0, 0};
+  for (uint32_t i = 0; i < ExtensionSize; ++i) {
+    uint8_t value = static_cast<uint8_t>(extension[i]);
+    Crc16Update(value, crc);
+    ScrambleByte(i, value);
+    header[9 + i] = value;
+  }
+  for (size_t k = 0; k < body.size(); ++k) {
+    Crc16Update(body[k], crc);
+    ScrambleByte(static_cast<uint32_t>(k + 1), body[k]);
+  }
+  header[7] = static_cast<uint8_t>(crc);
+  header[8] = static_cast<uint8_t>(crc >> 8);
+
+  LeWriter writer(destination);
+  writer.WriteBytes(header, HeaderSize);
+  writer.WriteBytes(body);
+  writer.Commit();
+  return true;
+}
+
+void RemoveScratchFiles() {
+  ::unlink(ScratchFilePath().c_str());
+  ::unlink(MusicFilePath().c_str());
+}
+
+}  // namespace resources

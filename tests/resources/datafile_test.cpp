@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "resources/binary_io.h"
+#include "resources/datafile.h"
+#include "resources/startup.h"
+#include "temp_dir.h"
+
+using namespace resources;
+
+namespace {
+
+// x.bmp holding "abc", packed.
+const std::vector<uint8_t> WorkedExample = {0x44, 0x44, 0x44, 0x01, 0x00, 0x00, 0x00, 0x87,
+                                            0xC7, 0x9D, 0xA4, 0xF8, 0xA7, 0xD9, 0x72};
+
+class DataFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ProgramDir = dir.Slash(); }
+  void TearDown() override { ProgramDir.clear(); }
+  TempDir dir;
+};
+
+}  // namespace
+
+TEST(Crc16, PublishedCheckValue) {
+  uint16_t crc = 0xFFFF;
+  for (char c : std::string("123456789")) Crc16Update(static_cast<uint8_t>(c), crc);
+  EXPECT_EQ(crc, 0x4B37);  // CRC-16/MODBUS check value
+}
+
+TEST(ByteTransform, RoundTripsAndFollowsThePositionCycle) {
+  for (uint32_t position = 0; position < 12; ++position) {
+    for (int v = 0; v < 256; ++v) {
+      uint8_t value = static_cast<uint8_t>(v);
+      ScrambleByte(position, value);
+      // Net effect: invert the byte rotated right by 2c mod 8 bits.
+      const unsigned r = (2 * (position % 5)) % 8;
+      const uint8_t rotated = static_cast<uint8_t>((v >> r) | (v << ((8 - r) & 7)));
+      ASSERT_EQ(value, static_cast<uint8_t>(~rotated)) << "position " << position << " value " << v;
+      UnscrambleByte(position, value);
+      ASSERT_EQ(value, v);
+    }
+  }
+  uint8_t zero = 0;
+  ScrambleByte(10, zero);
+  EXPECT_EQ(zero, 0xFF);  // multiples of 5 only invert
+}
+
+TEST_F(DataFileTest, PacksTheWorkedExampleByteForByte) {
+  TempDir::Write(dir / "x.bmp", {'a', 'b', 'c'});
+  std::filesystem::create_directory(dir / "out");
+  EXPECT_TRUE(PackDataFile(dir / "x.bmp", dir / "out/"));
+  EXPECT_EQ(TempDir::Read(dir / "out/x.dat"), WorkedExample);
+}
+
+TEST_F(DataFileTest, UnpacksTheWorkedExampleAndCreatesDataDirectory) {
+  TempDir::Write(dir / "x.dat", WorkedExample);
+  ASSERT_FALSE(std::filesystem::exists(dir / "Data"));
+  EXPECT_TRUE(UnpackDataFile(dir / "x.dat"));
+  EXPECT_EQ(TempDir::Read(ScratchFilePath()), (std::vector<uint8_t>{'a', 'b', 'c'}));
+}
+
+TEST_F(DataFileTest, HeaderOnlyFileUnpacksToAnEmptyScratchFile) {
+  // Checksum over the three extension bytes alone; body empty.
+  uint16_t crc = 0xFFFF;
+  for (char c : std::string("bmp")) Crc16Update(static_cast<uint8_t>(c), crc);
+  std::vector<uint8_t> packed(WorkedExample.begin(), WorkedExample.begin() + 12);
+  packed[7] = static_cast<uint8_t>(crc);
+  packed[8] = static_cast<uint8_t>(crc >> 8);
+  TempDir::Write(dir / "empty.dat", packed);
+  EXPECT_TRUE(UnpackDataFile(dir / "empty.dat"));
+  EXPECT_TRUE(TempDir::Read(ScratchFilePath()).empty());
+}
+
+TEST_F(DataFileTest, CorruptedBodyIsStillWrittenButReportsMismatch) {
+  std::vector<uint8_t> packed = WorkedExample;
+  packed[13] ^= 0x01;
+  TempDir::Write(dir / "bad.dat", packed);
+  EXPECT_FALSE(UnpackDataFile(dir / "bad.dat"));
+  EXPECT_EQ(TempDir::Read(ScratchFilePath()).size(), 3u);
+}
+
+TEST_F(DataFileTest, MagicAndVersionAreNotExamined) {
+  std::vector<uint8_t> packed = WorkedExample;
+  packed[0] = 'X';
+  packed[3] = 7;
+  TempDir::Write(dir / "odd.dat", packed);
+  EXPECT_TRUE(UnpackDataFile(dir / "odd.dat"));
+}
+
+TEST_F(DataFileTest, ScratchFileIsReplacedNeverAppended) {
+  std::filesystem::create_directory(dir / "Data");
+  TempDir::Write(ScratchFilePath(), std::vector<uint8_t>(100, 0x55));
+  TempDir::Write(dir / "x.dat", WorkedExample);
+  UnpackDataFile(dir / "x.dat");
+  EXPECT_EQ(TempDir::Read(ScratchFilePath()), (std::vector<uint8_t>{'a', 'b', 'c'}));
+}
+
+TEST_F(DataFileTest, RoundTripsAnyBytes) {
+  std::vector<uint8_t> original(70000);
+  for (size_t i = 0; i < original.size(); ++i) original[i] = static_cast<uint8_t>(i * 131 + (i >> 7));
+  TempDir::Write(dir / "big.wav", original);
+  PackDataFile(dir / "big.wav", dir.Slash());
+  EXPECT_EQ(TempDir::Read(dir / "big.dat").size(), original.size() + 12);
+  EXPECT_TRUE(UnpackDataFile(dir / "big.dat"));
+  EXPECT_EQ(TempDir::Read(ScratchFilePath()), original);
+}
+
+TEST_F(DataFileTest, FailuresRaiseIoErrorNamingTheFile) {
+  try {
+    UnpackDataFile(dir / "missing.dat");
+    FAIL() << "no IoError";
+  } catch (const IoError& error) {
+    EXPECT_EQ(error.Path(), dir / "missing.dat");
+    EXPECT_FALSE(error.Reason().empty());
+  }
+  // "Data" is a plain file: the directory cannot be created.
+  TempDir::Write(dir / "Data", {1});
+  TempDir::Write(dir / "x.dat", WorkedExample);
+  EXPECT_THROW(UnpackDataFile(dir / "x.dat"), IoError);
+  std::filesystem::remove(dir / "Data");
+  TempDir::Write(dir / "short.dat", {'D', 'D', 'D', 1});
+  EXPECT_THROW(UnpackDataFile(dir / "short.dat"), IoError);
+}
+
+TEST_F(DataFileTest, PackingRefusesNamesWithoutAThreeLetterExtension) {
+  for (const char* name : {"noext", "a.toolong", "a.bm", "dir.d/file", ".bmp"}) {
+    const std::string source = dir / name;
+    std::filesystem::create_directories(std::filesystem::path(source).parent_path());
+    TempDir::Write(source, {1, 2, 3});
+    EXPECT_THROW(PackDataFile(source, dir / "out-"), std::invalid_argument) << name;
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Slash())) {
+    EXPECT_EQ(entry.path().string().find("out-"), std::string::npos) << entry.path();
+  }
+}
+
+TEST_F(DataFileTest, PackedFileIsOpenedForReadingOnly) {
+  TempDir::Write(dir / "x.dat", WorkedExample);
+  ::chmod((dir / "x.dat").c_str(), 0444);
+  EXPECT_TRUE(UnpackDataFile(dir / "x.dat"));
+}
+
+TEST_F(DataFileTest, RemoveScratchFilesRemovesBothAndToleratesAbsence) {
+  RemoveScratchFiles();  // nothing there: no failure
+  std::filesystem::create_directory(dir / "Data");
+  TempDir::Write(ScratchFilePath(), {1});
+  TempDir::Write(MusicFilePath(), {2});
+  RemoveScratchFiles();
+  EXPECT_FALSE(std::filesystem::exists(ScratchFilePath()));
+  EXPECT_FALSE(std::filesystem::exists(MusicFilePath()));
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "Data"));
+}
+
+TEST(LeReaderWriter, ReadsLittleEndianAndRefusesShortReads) {
+  TempDir dir;
+  {
+    LeWriter writer(dir / "f.bin");
+    writer.WriteU8(0x01);
+    writer.WriteU16(0x0302);
+    writer.WriteU32(0x07060504);
+    writer.Commit();
+  }
+  EXPECT_EQ(TempDir::Read(dir / "f.bin"), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7}));
+  LeReader reader(dir / "f.bin");
+  EXPECT_EQ(reader.ReadU8(), 0x01);
+  EXPECT_EQ(reader.ReadU16(), 0x0302);
+  EXPECT_EQ(reader.ReadU32(), 0x07060504u);
+  EXPECT_THROW(reader.ReadU8(), IoError);
+  LeReader again(dir / "f.bin");
+  EXPECT_THROW(again.ReadVector(1u << 30), IoError);  // refused before allocating
+}
+
+TEST(LeReaderWriter, AnAbandonedWriteLeavesNoFile) {
+  TempDir dir;
+  TempDir::Write(dir / "keep.bin", {9, 9});
+  {
+    LeWriter writer(dir / "keep.bin");
+    writer.WriteU8(1);
+  }
+  EXPECT_EQ(TempDir::Read(dir / "keep.bin"), (std::vector<uint8_t>{9, 9}));
+  size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Slash())) ++files;
+  EXPECT_EQ(files, 1u);
+}
