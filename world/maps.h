@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "containers/object_array.h"
 
@@ -78,8 +79,50 @@ CSector* GetSector(int x, int y);
 // 1 2. A file shorter than its header promises, or with more than 256
 // names, throws IoError before Map is touched.
 bool LoadMap(const std::string& name);
-// Writes Map to ProgramDir + "maps/" + name + ".map". Throws IoError.
+// Writes Map to ProgramDir + "maps/" + name + ".map" (lower-case folder,
+// never packed). Throws IoError when the file cannot be written and
+// std::invalid_argument, writing nothing, when a name is longer than 31
+// characters or holds a NUL byte.
 void SaveMap(const std::string& name);
+
+// The size limits of a map file.
+constexpr int MaxSpriteNames = 256;
+constexpr int NameRecordSize = 32;
+constexpr int MaxNameLength = NameRecordSize - 1;
+constexpr int MapHeaderSize = 16;
+
+// A map file as plain data, without the game's Map or SpriteBase: what the
+// tools read and write. Planes hold Width x Height values row by row.
+struct TMapFile {
+  uint16_t Width = 0;
+  uint16_t Height = 0;
+  int16_t TileSize = 64;
+  std::vector<std::string> Names;  // at most 256
+  std::vector<uint16_t> Tiles;
+  std::vector<uint8_t> Content;
+  std::vector<uint8_t> Reserved;
+  std::vector<uint8_t> KeyCodes;
+  // Set by ReadMapFile: bytes found after the key plane (never read).
+  uint64_t TrailingBytes = 0;
+};
+
+// The length of a file with this header: 16 + 32N + 5WH.
+uint64_t MapFileLength(uint16_t width, uint16_t height, uint16_t nameCount);
+
+// Reads a map file. Returns false, with `map` unchanged, when the first
+// eight bytes are not "DD" "MAP " 1 2. Throws IoError naming the file when it
+// is shorter than eight bytes or than its header promises, or when it
+// announces more than 256 names; nothing is allocated from the header before
+// the length has been checked. A name is the text before its record's first
+// NUL, or all 32 characters of a record that has none.
+bool ReadMapFile(const std::string& path, TMapFile& map);
+
+// Writes a map file through LeWriter, so it appears whole or not at all; the
+// bytes after each name's NUL are zeros. Throws std::invalid_argument,
+// writing nothing, when there are more than 256 names, a name is longer than
+// 31 characters or holds a NUL, or a plane's size is not Width x Height;
+// IoError when the file cannot be written.
+void WriteMapFile(const std::string& path, const TMapFile& map);
 
 // Back to the start-up state: an empty 0 x 0 map, SpriteBase 0.
 void ResetModule();

@@ -1,0 +1,253 @@
+#include "world/maps.h"
+
+#include <cstring>
+#include <stdexcept>
+
+#include "resources/binary_io.h"
+#include "resources/datafile.h"
+#include "resources/startup.h"
+
+namespace maps {
+
+namespace {
+
+constexpr char FileId[2] = {'D', 'D'};
+constexpr char FileType[4] = {'M', 'A', 'P', ' '};
+constexpr uint8_t VersionMajor = 1;
+constexpr uint8_t VersionMinor = 2;
+constexpr size_t MaxPathLength = 255;
+constexpr int16_t DefaultTileSize = 64;
+
+// The one sector handed out for every query outside the grid. It is made a
+// wall again at every such query, so a rule that writes to it changes
+// nothing that a later query sees.
+CSector OutsideSector;
+
+CSector* WallOutside() {
+  OutsideSector.Tile = 0;
+  OutsideSector.Content = ctWall;
+  OutsideSector.Reserved = 0;
+  OutsideSector.KeyCode = 0;
+  return &OutsideSector;
+}
+
+std::string CutPath(const std::string& path) { return path.substr(0, MaxPathLength); }
+
+void ReleaseSectors(CMap& map) {
+  for (uint16_t y = 0; y < map.Height; ++y) {
+    for (uint16_t x = 0; x < map.Width; ++x) {
+      delete map.Sectors.GetSector(x, y);
+      map.Sectors.SetSector(x, y, nullptr);
+    }
+  }
+}
+
+CMap* CreateStartupMap() {
+  SpriteBase = 0;
+  Map = new CMap();
+  ResetMap(0, 0);
+  return Map;
+}
+
+// Module shutdown: releases Map when the process ends.
+struct TModuleShutdown {
+  ~TModuleShutdown() {
+    delete Map;
+    Map = nullptr;
+  }
+} ModuleShutdown;
+
+std::string NameFromRecord(const char (&record)[NameRecordSize]) {
+  const void* nul = std::memchr(record, 0, NameRecordSize);
+  const size_t length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - record) : NameRecordSize;
+  return std::string(record, length);
+}
+
+void CheckWritable(const TMapFile& map) {
+  if (map.Names.size() > MaxSpriteNames) {
+    throw std::invalid_argument("a map holds at most 256 picture names, not " + std::to_string(map.Names.size()));
+  }
+  for (const std::string& name : map.Names) {
+    if (name.size() > static_cast<size_t>(MaxNameLength)) {
+      throw std::invalid_argument("picture name \"" + name + "\" is longer than 31 characters");
+    }
+    if (name.find('\0') != std::string::npos) {
+      throw std::invalid_argument("picture name holds a NUL byte");
+    }
+  }
+  const size_t cells = static_cast<size_t>(map.Width) * map.Height;
+  if (map.Tiles.size() != cells || map.Content.size() != cells || map.Reserved.size() != cells ||
+      map.KeyCodes.size() != cells) {
+    throw std::invalid_argument("a plane does not hold width x height values");
+  }
+}
+
+std::string MapLoadPath(const std::string& name) {
+  if (resources::DevelopMode) return CutPath(resources::ProgramDir + "Maps/" + name + ".map");
+  // Every load reuses the scratch file; a checksum mismatch still loads.
+  resources::UnpackDataFile(CutPath(resources::ProgramDir + "Maps/" + name + ".dat"));
+  return resources::ScratchFilePath();
+}
+
+}  // namespace
+
+CMap* Map = nullptr;
+uint16_t SpriteBase = 0;
+
+// Dynamic initialisation of this file creates the empty start-up map.
+static CMap* const StartupMap = CreateStartupMap();
+
+CSector* CSectorArray::GetSector(int x, int y) {
+  if (x < 0 || y < 0 || x >= GetWidth() || y >= GetHeight()) return WallOutside();
+  return static_cast<CSector*>(GetItem(static_cast<uint16_t>(x), static_cast<uint16_t>(y)));
+}
+
+void CSectorArray::SetSector(int x, int y, CSector* sector) {
+  if (x < 0 || y < 0 || x >= GetWidth() || y >= GetHeight()) return;
+  SetItem(static_cast<uint16_t>(x), static_cast<uint16_t>(y), sector);
+}
+
+CMap::CMap() = default;
+
+CMap::~CMap() { ReleaseSectors(*this); }
+
+void ResetMap(uint16_t width, uint16_t height) {
+  ReleaseSectors(*Map);
+  Map->Width = width;
+  Map->Height = height;
+  Map->TileSize = DefaultTileSize;
+  Map->SpriteCount = 0;
+  Map->Sectors.SetSize(width, height);
+  for (uint16_t y = 0; y < height; ++y) {
+    for (uint16_t x = 0; x < width; ++x) {
+      CSector* sector = new CSector();
+      Map->Sectors.SetSector(x, y, sector);
+      sector->Tile = 0;
+      sector->Content = 0;
+      sector->Reserved = 0;
+      sector->KeyCode = 0;
+    }
+  }
+}
+
+void SetSpriteBase(uint16_t base) { SpriteBase = base; }
+
+CSector* GetSector(int x, int y) { return Map->Sectors.GetSector(x, y); }
+
+uint64_t MapFileLength(uint16_t width, uint16_t height, uint16_t nameCount) {
+  return MapHeaderSize + uint64_t{NameRecordSize} * nameCount + uint64_t{5} * width * height;
+}
+
+bool ReadMapFile(const std::string& path, TMapFile& map) {
+  resources::LeReader reader(path);
+  char fileId[2];
+  char fileType[4];
+  if (reader.Size() < 8) throw resources::IoError(path, "file shorter than a map header");
+  reader.ReadBytes(fileId, sizeof fileId);
+  reader.ReadBytes(fileType, sizeof fileType);
+  const uint8_t major = reader.ReadU8();
+  const uint8_t minor = reader.ReadU8();
+  if (std::memcmp(fileId, FileId, sizeof fileId) != 0 || std::memcmp(fileType, FileType, sizeof fileType) != 0 ||
+      major != VersionMajor || minor != VersionMinor) {
+    return false;
+  }
+  if (reader.Size() < MapHeaderSize) throw resources::IoError(path, "file shorter than a map header");
+  TMapFile read;
+  read.Width = reader.ReadU16();
+  read.Height = reader.ReadU16();
+  read.TileSize = reader.ReadI16();
+  const uint16_t nameCount = reader.ReadU16();
+  if (nameCount > MaxSpriteNames) {
+    throw resources::IoError(path, "header announces " + std::to_string(nameCount) +
+                                       " picture names, more than 256");
+  }
+  const uint64_t promised = MapFileLength(read.Width, read.Height, nameCount);
+  if (reader.Size() < promised) {
+    throw resources::IoError(path, "file shorter than its header promises (" + std::to_string(reader.Size()) +
+                                       " of " + std::to_string(promised) + " bytes)");
+  }
+  read.TrailingBytes = reader.Size() - promised;
+  for (uint16_t i = 0; i < nameCount; ++i) {
+    char record[NameRecordSize];
+    reader.ReadBytes(record, sizeof record);
+    read.Names.push_back(NameFromRecord(record));
+  }
+  const size_t cells = static_cast<size_t>(read.Width) * read.Height;
+  read.Tiles.resize(cells);
+  for (uint16_t& tile : read.Tiles) tile = reader.ReadU16();
+  read.Content = reader.ReadVector(cells);
+  read.Reserved = reader.ReadVector(cells);
+  read.KeyCodes = reader.ReadVector(cells);
+  map = std::move(read);
+  return true;
+}
+
+void WriteMapFile(const std::string& path, const TMapFile& map) {
+  CheckWritable(map);
+  resources::LeWriter writer(path);
+  writer.WriteBytes(FileId, sizeof FileId);
+  writer.WriteBytes(FileType, sizeof FileType);
+  writer.WriteU8(VersionMajor);
+  writer.WriteU8(VersionMinor);
+  writer.WriteU16(map.Width);
+  writer.WriteU16(map.Height);
+  writer.WriteU16(static_cast<uint16_t>(map.TileSize));
+  writer.WriteU16(static_cast<uint16_t>(map.Names.size()));
+  for (const std::string& name : map.Names) {
+    char record[NameRecordSize] = {};
+    std::memcpy(record, name.data(), name.size());
+    writer.WriteBytes(record, sizeof record);
+  }
+  for (uint16_t tile : map.Tiles) writer.WriteU16(tile);
+  writer.WriteBytes(map.Content);
+  writer.WriteBytes(map.Reserved);
+  writer.WriteBytes(map.KeyCodes);
+  writer.Commit();
+}
+
+bool LoadMap(const std::string& name) {
+  TMapFile file;
+  if (!ReadMapFile(MapLoadPath(name), file)) return false;
+  ResetMap(file.Width, file.Height);
+  Map->SpriteCount = static_cast<uint16_t>(file.Names.size());
+  for (size_t i = 0; i < file.Names.size(); ++i) Map->SpriteNames[i] = file.Names[i];
+  size_t cell = 0;
+  for (uint16_t y = 0; y < file.Height; ++y) {
+    for (uint16_t x = 0; x < file.Width; ++x, ++cell) {
+      CSector* sector = Map->Sectors.GetSector(x, y);
+      const uint16_t tile = file.Tiles[cell];
+      sector->Tile = tile == 0 ? 0 : static_cast<uint16_t>(tile + SpriteBase);
+      sector->Content = file.Content[cell];
+      sector->Reserved = file.Reserved[cell];
+      sector->KeyCode = file.KeyCodes[cell];
+    }
+  }
+  return true;
+}
+
+void SaveMap(const std::string& name) {
+  TMapFile file;
+  file.Width = Map->Width;
+  file.Height = Map->Height;
+  file.TileSize = Map->TileSize;
+  if (Map->SpriteCount > MaxSpriteNames) throw std::invalid_argument("SpriteCount above 256");
+  file.Names.assign(Map->SpriteNames.begin(), Map->SpriteNames.begin() + Map->SpriteCount);
+  for (uint16_t y = 0; y < Map->Height; ++y) {
+    for (uint16_t x = 0; x < Map->Width; ++x) {
+      const CSector* sector = Map->Sectors.GetSector(x, y);
+      file.Tiles.push_back(sector->Tile);
+      file.Content.push_back(sector->Content);
+      file.Reserved.push_back(sector->Reserved);
+      file.KeyCodes.push_back(sector->KeyCode);
+    }
+  }
+  WriteMapFile(CutPath(resources::ProgramDir + "maps/" + name + ".map"), file);
+}
+
+void ResetModule() {
+  delete Map;
+  Map = nullptr;
+  CreateStartupMap();
+}
+
+}  // namespace maps
