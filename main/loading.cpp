@@ -1,0 +1,145 @@
+#include "main/loading.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <string>
+
+#include "engine/game.h"
+#include "main/game_vars.h"
+#include "main/resource_ids.h"
+#include "resources/binary_io.h"
+#include "resources/startup.h"
+#include "world/maps.h"
+
+namespace shell {
+
+namespace {
+
+// In id order: the object pictures are numbered Content + 1, so "grass",
+// "cdoor" and "odoor" are loaded more than once to keep that numbering.
+constexpr const char* FixedSpriteNames[] = {
+    "grass", "grass", "grass", "grass", "cdoor", "cdoor", "keycard", "medkit", "ammo",
+    "odoor", "odoor", "mine_active", "mine_inactive", "grass", "player_shadow",
+    "player_u_m", "player_u_l1", "player_u_r1", "player_u_r2",
+    "player_r_m", "player_r_l1", "player_r_r1", "player_r_r2",
+    "player_d_m", "player_d_l1", "player_d_r1", "player_d_r2",
+    "player_l_m", "player_l_l1", "player_l_r1", "player_l_r2",
+    "start", "lives", "pixel", "go", "1", "2", "3", "next_level", "game_over",
+    "player_u_fire", "player_r_fire", "player_d_fire", "player_l_fire",
+};
+
+constexpr const char* FixedSoundNames[] = {
+    "step", "health", "keys", "ammo", "door", "end", "mine", "enter", "gun3r",
+};
+static_assert(std::size(FixedSpriteNames) == FixedSpriteCount);
+static_assert(std::size(FixedSoundNames) == FixedSoundCount);
+
+// The first phase's bar total: one more than its 53 items, so its bar stops
+// at 588 of 600 pixels.
+constexpr int32_t FixedPhaseTotal = 54;
+constexpr const char* Caption = "Loading";
+constexpr const char* FirstLevel = "level1";
+constexpr const char* LevelPrefix = "level";
+constexpr uint16_t LevelCount = 4;
+
+constexpr int16_t CaptionX = 370;
+constexpr int16_t CaptionY = 274;
+constexpr int16_t BarX = 100;
+constexpr int16_t BarY = 300;
+constexpr int32_t BarWidth = 600;
+constexpr uint16_t BarHeight = 32;
+constexpr uint8_t CaptionAlpha = 255;
+
+// The view origin when a map has no start cell.
+constexpr int32_t DefaultViewX = 10;
+constexpr int32_t DefaultViewY = 10;
+constexpr int PlayerColumn = 4;
+constexpr int PlayerRow = 3;
+constexpr uint8_t FacingUp = 1;
+
+// Where a loader looked for a resource, for the message when it failed.
+std::string ResourcePath(const std::string& folder, const std::string& name, const std::string& looseExtension) {
+  return resources::ProgramDir + folder + name + (resources::DevelopMode ? looseExtension : ".dat");
+}
+
+// Each item starts on a new frame: the picture of the previous step is
+// presented while waiting for it.
+void BeginLoadStep() {
+  game::ProcessEvents();  // a quit request takes effect in the main loop
+  while (!game::Flip()) {
+  }
+  LoadDone += 1;
+  DrawLoadingProgress();
+}
+
+void LoadSpriteStep(const std::string& name) {
+  BeginLoadStep();
+  if (game::LoadSprite(name, game::RGB(0, 0, 0)) == 0) {
+    throw resources::IoError(ResourcePath("Sprites/", name, ".bmp"), "picture cannot be loaded");
+  }
+}
+
+void LoadSoundStep(const std::string& name) {
+  BeginLoadStep();
+  // Without an audio device the game runs silent; the step still takes its
+  // frame so the loading screen looks the same.
+  if (!game::AudioOpen()) return;
+  if (game::LoadSound(name) == 0) {
+    throw resources::IoError(ResourcePath("Sounds/", name, ".wav"), "sound cannot be loaded");
+  }
+}
+
+}  // namespace
+
+void DrawLoadingProgress() {
+  game::DrawText(CaptionX, CaptionY, GameFont, CaptionAlpha, LoadCaption.c_str());
+  game::FillRect(BarX, BarY, BarWidth, BarHeight, game::RGB(0, 0, 128));
+  int64_t filled = 0;
+  if (LoadTotal > 0) filled = std::clamp<int64_t>(int64_t{LoadDone} * BarWidth / LoadTotal, 0, BarWidth);
+  game::FillRect(BarX, BarY, static_cast<uint16_t>(filled), BarHeight, game::RGB(0, 0, 255));
+}
+
+void LoadResources() {
+  LoadDone = 0;
+  LoadTotal = FixedPhaseTotal;
+  LoadCaption = Caption;
+  for (const char* name : FixedSpriteNames) LoadSpriteStep(name);
+  for (const char* name : FixedSoundNames) LoadSoundStep(name);
+
+  // Read only for its picture names, with the sprite base still 0.
+  maps::LoadMap(FirstLevel);
+  LoadDone = 0;
+  LoadTotal = maps::Map->SpriteCount;
+  for (uint16_t i = 0; i < maps::Map->SpriteCount; ++i) LoadSpriteStep(maps::Map->SpriteNames[i]);
+
+  GameState = gsTitle;
+}
+
+void StartLevel() {
+  Level += 1;
+  if (Level > LevelCount) Level = 1;
+  maps::SetSpriteBase(FixedSpriteCount);
+  maps::LoadMap(LevelPrefix + std::to_string(Level));
+
+  ViewX = DefaultViewX;
+  ViewY = DefaultViewY;
+  // Column by column: the last start cell in this order wins.
+  for (int x = 0; x < maps::Map->Width; ++x) {
+    for (int y = 0; y < maps::Map->Height; ++y) {
+      if (maps::GetSector(x, y)->Content == maps::ctStart) {
+        ViewX = x - PlayerColumn;
+        ViewY = y - PlayerRow;
+      }
+    }
+  }
+  ScrollX = 0;
+  ScrollY = 0;
+  Direction = FacingUp;
+  Moving = false;
+  WalkFrame = 0;
+  WalkTick = 0;
+  Inventory.clear();
+}
+
+}  // namespace shell

@@ -1,0 +1,115 @@
+#include "main/shell.h"
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "engine/game.h"
+#include "main/game_vars.h"
+#include "main/loading.h"
+#include "main/resource_ids.h"
+#include "main/states.h"
+#include "resources/binary_io.h"
+#include "resources/datafile.h"
+#include "resources/startup.h"
+
+// The OpenGL path lives only in the main build's engine; the second build
+// links without it, so its binder is referenced weakly (null there, and
+// never called, since that build never chooses the OpenGL driver).
+namespace game::gl {
+[[gnu::weak]] bool Bind(std::string& error);
+}
+
+namespace shell {
+
+namespace {
+
+constexpr const char* ProgramName = "vexmoor";
+constexpr const char* Caption = "Vexmoor 1.0     ";
+constexpr const char* IconName = "vexmoor";
+constexpr uint8_t FrameRate = 30;
+constexpr uint16_t ScreenWidth = 800;
+constexpr uint16_t ScreenHeight = 600;
+constexpr const char* FontName = "courier new 10";
+constexpr const char* MusicName = "maze";
+
+// A start-up failure: the display back as it was, no scratch files left
+// behind, one line on stderr.
+int Fail(const std::string& message) {
+  game::RestoreDisplay();
+  if (!resources::DevelopMode) resources::RemoveScratchFiles();
+  std::fprintf(stderr, "%s: %s\n", ProgramName, message.c_str());
+  return 1;
+}
+
+std::string FontPath() {
+  return resources::ProgramDir + "Fonts/" + FontName + (resources::DevelopMode ? ".fnt" : ".dat");
+}
+
+game::TVideoDriver ChooseDriver() {
+  if (game::OpenGLBuild && resources::ParamPresent("-opengl")) return game::vdOpenGL;
+  return game::vdFrameBuffer;
+}
+
+// Music is the one resource the game can do without: a track that cannot be
+// found or played leaves the game silent rather than stopping it.
+void StartMusic() {
+  if (!game::AudioOpen()) return;
+  try {
+    game::PlayMusic(MusicName);
+  } catch (const resources::IoError&) {
+  }
+}
+
+void MainLoop(const TLoopHooks* hooks) {
+  uint32_t frame = 0;
+  for (;;) {
+    if (hooks && hooks->beforePass) hooks->beforePass(frame + 1);
+    if (!game::ProcessEvents()) break;
+    // A quit only raises the flag: this pass, and a frame due in it, still run.
+    if (game::KeyDown(game::keyEscape)) game::RequestQuit();
+    if (game::Flip()) {
+      ++frame;
+      RunFrame();
+      if (hooks && hooks->afterFrame) hooks->afterFrame(frame);
+    }
+  }
+}
+
+int Run(const TLoopHooks* hooks) {
+  ResetGameVariables();
+  const bool fixedSeed = hooks && hooks->fixedSeed;
+  game::SeedRandom(fixedSeed ? hooks->seed : static_cast<uint32_t>(std::time(nullptr)));
+  HitCounter = -1;
+
+  const game::TVideoDriver driver = ChooseDriver();
+  game::SetVideoDriver(driver);
+  if (driver == game::vdOpenGL) {
+    std::string error = "no OpenGL path in this build";
+    if (game::gl::Bind == nullptr || !game::gl::Bind(error)) return Fail(error);
+  }
+  game::Init(Caption, IconName);
+  game::SetFrameRate(FrameRate);
+  if (!game::SetVideoMode(ScreenWidth, ScreenHeight, !resources::ParamPresent("-windowed"))) {
+    return Fail(game::LastVideoError());
+  }
+  if (game::LoadFont(FontName) == 0) return Fail(FontPath() + ": font cannot be loaded");
+  LoadResources();
+  StartMusic();
+
+  MainLoop(hooks);
+  game::Shutdown();
+  return 0;
+}
+
+}  // namespace
+
+int RunGame(const TLoopHooks* hooks) {
+  try {
+    return Run(hooks);
+  } catch (const resources::IoError& error) {
+    return Fail(error.Path() + ": " + error.Reason());
+  }
+}
+
+}  // namespace shell
