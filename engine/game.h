@@ -122,6 +122,16 @@ void SetKey(uint16_t key, bool down);
 using TSoundObserver = void (*)(uint16_t id);
 void SetSoundObserver(TSoundObserver observer);
 
+// The texture name the next loaded sprite or font gets (1 after Init); it
+// counts in every driver.
+uint16_t PeekNextTexture();
+
+// Benchmark seam: true draws every picture the plain way (from the loaded
+// surface, its colour key and alpha set on every draw, a new temporary
+// surface per FillRect) instead of from the converted copies. Both ways draw
+// the same pixels. Off at start-up.
+void SetLiteralDrawing(bool literal);
+
 // Copies the back buffer as 8-bit RGB rows, top to bottom; false without a
 // screen.
 bool ReadScreen(std::vector<uint8_t>& rgb, int& width, int& height);
@@ -136,6 +146,18 @@ class CSprite : public Arrays::CObject {
   float TexV = 0;
   uint16_t Texture = 0;
   uint32_t ColorKey = 0;
+
+  // Engine-internal copies for the frame buffer, made once in the screen's
+  // pixel format so that drawing needs no conversion: Opaque for Draw, Keyed
+  // (the colour-key pixels replaced by KeyPixel, a value no other pixel of
+  // the picture has) for DrawKeyed, DrawAlpha and text. Null when there was
+  // no frame-buffer screen, or when the picture cannot be converted without
+  // changing what a keyed draw leaves out; drawing then uses Surface.
+  SDL_Surface* Opaque = nullptr;
+  SDL_Surface* Keyed = nullptr;
+  uint32_t KeyPixel = 0;
+  // The video mode the copies were made for (see SetVideoMode).
+  uint32_t CopiesMode = 0;
 };
 using CSpriteArray = Arrays::CTypedArray<CSprite>;
 
