@@ -1,0 +1,107 @@
+#include "tests/opengl/xvfb_server.h"
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+namespace vxtest {
+
+namespace {
+
+constexpr int kFirstDisplay = 91;
+constexpr int kLastDisplay = 130;
+constexpr auto kStartTimeout = std::chrono::seconds(15);
+constexpr auto kPollStep = std::chrono::milliseconds(50);
+
+bool SocketAccepts(const std::string& path) {
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  if (fd < 0) return false;
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
+  const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+  close(fd);
+  return ok;
+}
+
+}  // namespace
+
+bool XvfbInstalled() {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    const size_t end = dirs.find(':', start);
+    const std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!dir.empty() && access((dir + "/Xvfb").c_str(), X_OK) == 0) return true;
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return false;
+}
+
+CXvfbServer::CXvfbServer() {
+  for (int number = kFirstDisplay; number <= kLastDisplay; ++number) {
+    if (TryDisplay(number)) {
+      setenv("DISPLAY", Name.c_str(), 1);
+      return;
+    }
+  }
+  if (Reason.empty()) Reason = "no free display between :91 and :130";
+}
+
+CXvfbServer::~CXvfbServer() {
+  if (Pid <= 0) return;
+  kill(Pid, SIGTERM);
+  int status = 0;
+  waitpid(Pid, &status, 0);
+}
+
+bool CXvfbServer::TryDisplay(int number) {
+  const std::string name = ":" + std::to_string(number);
+  const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
+  const std::string socketPath = "/tmp/.X11-unix/X" + std::to_string(number);
+  if (access(lock.c_str(), F_OK) == 0 || access(socketPath.c_str(), F_OK) == 0) return false;
+  const pid_t pid = fork();
+  if (pid < 0) {
+    Reason = std::string("fork: ") + std::strerror(errno);
+    return false;
+  }
+  if (pid == 0) {
+    // Keep the server's chatter out of the test's output.
+    FILE* quiet = freopen("/dev/null", "w", stderr);
+    (void)quiet;
+    execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+           "-noreset", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+  while (std::chrono::steady_clock::now() < deadline) {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+      // Another server took this display first: try the next one.
+      Reason = "Xvfb " + name + " ended at start-up";
+      return false;
+    }
+    if (SocketAccepts(socketPath)) {
+      Pid = pid;
+      Name = name;
+      return true;
+    }
+    std::this_thread::sleep_for(kPollStep);
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  Reason = "Xvfb " + name + " did not start in time";
+  return false;
+}
+
+}  // namespace vxtest
