@@ -17,6 +17,7 @@ constexpr char ZeroDot = '.';
 constexpr char ZeroWall = '#';
 constexpr char TileZeroAlias = '-';
 constexpr int16_t DefaultTileSize = 64;
+const std::string DigitChars = "0123456789ABCDEFabcdef";
 
 // Content codes 0 to 12, in order.
 constexpr std::array<char, 13> ContentChars = {'.', 'S', 'E', '#', 'D', 'd', 'K', 'M', 'A', 'O', 'o', '*', 'x'};
@@ -297,16 +298,15 @@ class TParser {
     } else if (plane == TPlane::Keys || plane == TPlane::Reserved) {
       legend[ZeroDot] = 0;
       legend[ZeroWall] = 0;
-      for (int digit = 0; digit < 16; ++digit) {
-        legend["0123456789ABCDEF"[digit]] = digit;
-        legend["0123456789abcdef"[digit]] = digit;
-      }
+      for (size_t i = 0; i < DigitChars.size(); ++i) legend[DigitChars[i]] = static_cast<int>(i < 16 ? i : i - 6);
     }
+    std::string fixed;
+    for (const auto& [c, value] : legend) fixed += c;
     // Legend lines hold blanks; grid rows never do.
     while (const TLine* line = PeekLine()) {
       if (!HasBlankBeforeComment(line->Text) || IsKeyword(FirstWord(line->Text))) break;
       NextLine();
-      ParseLegendLine(*line, plane, legend);
+      ParseLegendLine(*line, plane, fixed, legend);
     }
     ParseCharRows(plane, legend);
   }
@@ -332,12 +332,8 @@ class TParser {
     return false;
   }
 
-  void ParseLegendLine(const TLine& line, TPlane plane, std::map<char, int>& legend) {
+  void ParseLegendLine(const TLine& line, TPlane plane, const std::string& fixed, std::map<char, int>& legend) {
     const std::vector<TToken> tokens = Tokenize(line);
-    if (plane == TPlane::Keys || plane == TPlane::Reserved) {
-      throw ParseError(line.Number, tokens[0].Column,
-                       "the key and reserved grids take hexadecimal digits, not a legend");
-    }
     const TToken& alias = tokens[0];
     if (tokens.size() < 2 || tokens[1].Text != "=" || tokens[1].Quoted) {
       throw ParseError(line.Number, tokens.size() < 2 ? EndColumn(line) : tokens[1].Column,
@@ -348,13 +344,13 @@ class TParser {
       throw ParseError(line.Number, alias.Column, "an alias is one printable character other than ';' and '\"'");
     }
     const char c = alias.Text[0];
-    if (plane == TPlane::Content && ContentOfChar(c) >= 0) {
-      throw ParseError(line.Number, alias.Column, Quoted(c) + " is a fixed content character");
+    if (fixed.find(c) != std::string::npos) {
+      throw ParseError(line.Number, alias.Column, Quoted(c) + " has a fixed meaning in this grid");
     }
     if (legend.count(c) != 0) throw ParseError(line.Number, alias.Column, "alias " + Quoted(c) + " given twice");
     const TToken& value = tokens[2];
-    if (plane == TPlane::Content) {
-      legend[c] = static_cast<int>(ParseNumber(line, value, 0, 0xFF, "a content code"));
+    if (plane != TPlane::Tiles) {
+      legend[c] = static_cast<int>(ParseNumber(line, value, 0, 0xFF, "a value"));
     } else if (!value.Quoted && AllDigits(value.Text)) {
       legend[c] = static_cast<int>(ParseNumber(line, value, 0, 0xFFFF, "a tile value"));
     } else {
@@ -418,7 +414,7 @@ class TParser {
       case TPlane::Content:
         return "content character " + Quoted(c) + " is neither fixed nor in the legend";
       default:
-        return Quoted(c) + " is not a hexadecimal digit, '.' or '#'";
+        return Quoted(c) + " is not a hexadecimal digit, '.', '#' or in the legend";
     }
   }
 
@@ -603,22 +599,34 @@ void WriteContent(std::string& out, const maps::TMapFile& map) {
 }
 
 // The key and reserved planes: one hexadecimal digit per cell, with walls
-// drawn as '#' so the maze shows through; two-digit values need the hex form.
+// drawn as '#' so the maze shows through; larger values get aliases.
 void WriteDigitPlane(std::string& out, const maps::TMapFile& map, const std::vector<uint8_t>& plane,
                      const char* keyword) {
   if (std::all_of(plane.begin(), plane.end(), [](uint8_t v) { return v == 0; })) return;
   out += "\n";
-  if (std::any_of(plane.begin(), plane.end(), [](uint8_t v) { return v > 15; })) {
+  std::vector<int> extra;
+  for (int value : DistinctValues(plane)) {
+    if (value > 15) extra.push_back(value);
+  }
+  std::map<int, char> aliases = AssignAliases(extra, DigitChars + ZeroDot + ZeroWall, NoPreference);
+  if (aliases.empty() && !extra.empty()) {
     out += std::string(keyword) + " hex\n";
     WriteHexRows(out, map, plane, 2);
     return;
   }
   out += std::string(keyword) + "\n";
+  for (const auto& [value, alias] : aliases) out += std::string(1, alias) + " = " + std::to_string(value) + "\n";
   for (size_t y = 0; y < map.Height; ++y) {
     for (size_t x = 0; x < map.Width; ++x) {
       const size_t cell = y * map.Width + x;
       const uint8_t value = plane[cell];
-      out += value != 0 ? "0123456789ABCDEF"[value] : (map.Content[cell] == maps::ctWall ? ZeroWall : ZeroDot);
+      if (value > 15) {
+        out += aliases.at(value);
+      } else if (value != 0) {
+        out += DigitChars[value];
+      } else {
+        out += map.Content[cell] == maps::ctWall ? ZeroWall : ZeroDot;
+      }
     }
     out += '\n';
   }
