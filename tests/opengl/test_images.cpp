@@ -2,7 +2,9 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -81,6 +83,46 @@ std::string MakeScratchInstall(const std::string& tag) {
 void RemoveScratchInstall(const std::string& dir) {
   std::error_code ignored;
   std::filesystem::remove_all(dir, ignored);
+}
+
+TComparison ComparePictures(const TPicture& frameBuffer, const TPicture& openGL) {
+  TComparison result;
+  if (frameBuffer.Width != openGL.Width || frameBuffer.Height != openGL.Height) {
+    result.BeyondTolerance = frameBuffer.Width * frameBuffer.Height;
+    return result;
+  }
+  for (int y = 0; y < frameBuffer.Height; ++y) {
+    for (int x = 0; x < frameBuffer.Width; ++x) {
+      const TRgb a = frameBuffer.At(x, y), b = openGL.At(x, y);
+      if (a == TRgb{0, 0, 0}) {
+        ++result.BlackInFrameBuffer;
+        if (!(b == TRgb{0, 0, 0})) ++result.ShownThrough;
+        continue;
+      }
+      const int diff[3] = {std::abs(a.R - b.R), std::abs(a.G - b.G), std::abs(a.B - b.B)};
+      bool beyond = false;
+      for (int c = 0; c < 3; ++c) {
+        result.Largest[c] = std::max(result.Largest[c], diff[c]);
+        beyond = beyond || diff[c] > kFrameBufferTolerance[c];
+      }
+      if (beyond && result.BeyondTolerance++ == 0) {
+        result.FirstBeyondX = x;
+        result.FirstBeyondY = y;
+      }
+    }
+  }
+  return result;
+}
+
+std::string Describe(const TComparison& c) {
+  std::string text = "largest difference R " + std::to_string(c.Largest[0]) + " G " +
+                     std::to_string(c.Largest[1]) + " B " + std::to_string(c.Largest[2]) + "; " +
+                     std::to_string(c.BeyondTolerance) + " pixels beyond the tolerance";
+  if (c.BeyondTolerance > 0) {
+    text += " (first at " + std::to_string(c.FirstBeyondX) + "," + std::to_string(c.FirstBeyondY) + ")";
+  }
+  return text + "; " + std::to_string(c.BlackInFrameBuffer) + " black frame-buffer pixels, " +
+         std::to_string(c.ShownThrough) + " of them not black in OpenGL";
 }
 
 bool WritePpm(const std::string& path, const TPicture& picture) {

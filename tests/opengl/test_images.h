@@ -47,6 +47,24 @@ struct TPicture {
     return {Rgb[i], Rgb[i + 1], Rgb[i + 2]};
   }
 };
+// How far an OpenGL picture is from the frame buffer's picture of the same
+// frame. Pixels the frame buffer shows pure black are left out of the
+// differences: OpenGL draws black transparent, so something else may show
+// through there.
+struct TComparison {
+  int Largest[3] = {0, 0, 0};       // largest difference per channel, R G B
+  int BeyondTolerance = 0;          // pixels with a channel beyond it
+  int FirstBeyondX = -1, FirstBeyondY = -1;
+  int BlackInFrameBuffer = 0;
+  int ShownThrough = 0;             // of those, pixels OpenGL shows not black
+};
+// The rounding a 16-bit frame buffer allows: one 5-bit step of red and blue
+// (8) and one 6-bit step of green (4) for reducing a colour to 16 bits, and
+// the same again for blending done on the reduced values.
+constexpr int kFrameBufferTolerance[3] = {15, 7, 15};
+TComparison ComparePictures(const TPicture& frameBuffer, const TPicture& openGL);
+std::string Describe(const TComparison& comparison);
+
 // Binary PPM (P6) files, 8 bits per channel.
 bool WritePpm(const std::string& path, const TPicture& picture);
 bool ReadPpm(const std::string& path, TPicture& picture);

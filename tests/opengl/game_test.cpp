@@ -1,0 +1,188 @@
+// The shipped game on the OpenGL path: the play screen drawn by both drivers
+// agrees, and the real programs under Xvfb show the title and the play
+// screen, answer the brightness keys only on the OpenGL path and end with
+// status 0 on Escape.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "tests/opengl/run_program.h"
+#include "tests/opengl/test_images.h"
+#include "tests/opengl/xvfb_server.h"
+
+namespace vxtest {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kFrames[] = {"title", "countdown", "play", "play-later"};
+constexpr double kAppearSeconds = 40;
+constexpr double kQuitSeconds = 15;
+
+// A private copy of the installation directory, so that the scratch files
+// of these runs meet no other run's.
+std::string CopyInstallation(const std::string& tag) {
+  const fs::path target = fs::temp_directory_path() / ("vexmoor-" + tag + "-" + std::to_string(getpid()));
+  fs::remove_all(target);
+  fs::create_directories(target);
+  for (const fs::directory_entry& entry : fs::directory_iterator(VEXMOOR_INSTALL_DIR)) {
+    if (entry.path().filename() == "Data") continue;
+    fs::copy(entry.path(), target / entry.path().filename(), fs::copy_options::recursive);
+  }
+  fs::create_directories(target / "Data");
+  return target.string() + "/";
+}
+
+TPicture LoadFrame(const std::string& prefix, const std::string& name) {
+  TPicture picture;
+  EXPECT_TRUE(ReadPpm(prefix + "-" + name + ".ppm", picture)) << prefix << "-" << name;
+  return picture;
+}
+
+double MeanIntensity(const TPicture& picture) {
+  double sum = 0;
+  for (uint8_t value : picture.Rgb) sum += value;
+  return picture.Rgb.empty() ? 0 : sum / picture.Rgb.size();
+}
+
+class ShippedGame : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!XvfbInstalled()) return;
+    Server = std::make_unique<CXvfbServer>();
+    Install = CopyInstallation("opengl-game");
+    Prefix = Install + "shot";
+    // The frame buffer's rendition of the frames the shipped game must show.
+    ReferenceStatus = RunProgram({VEXMOOR_PLAY_PAINTER, "fb", Install, Prefix + "-fb"},
+                                 {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"});
+  }
+  static void TearDownTestSuite() {
+    Server.reset();
+    if (!Install.empty()) fs::remove_all(Install);
+  }
+  void SetUp() override {
+    if (!XvfbInstalled()) GTEST_SKIP() << "Xvfb is not installed";
+    ASSERT_TRUE(Server->Running()) << Server->Error();
+    ASSERT_EQ(ReferenceStatus, 0) << "the frame-buffer run of the game failed";
+  }
+
+  static std::vector<std::string> GameEnvironment() {
+    return {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "SDL_VIDEO_WINDOW_POS=0,0",
+            "DISPLAY=" + Server->Display()};
+  }
+
+  // The game window's 800 x 600 picture from the X server.
+  static bool Screenshot(TPicture& picture) {
+    const std::string path = Prefix + "-screen.ppm";
+    if (RunProgram({"import", "-display", Server->Display(), "-window", "root", "-crop",
+                    "800x600+0+0", "+repage", "-depth", "8", "ppm:" + path},
+                   {}) != 0) {
+      return false;
+    }
+    return ReadPpm(path, picture);
+  }
+
+  // Waits until the screen shows `expected` within the frame buffer's
+  // rounding; returns the last comparison.
+  static TComparison WaitForPicture(const TPicture& expected, CChild& game) {
+    TComparison last;
+    last.BeyondTolerance = -1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(kAppearSeconds);
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline && !game.Ended(status)) {
+      TPicture shot;
+      if (Screenshot(shot)) {
+        last = ComparePictures(expected, shot);
+        if (last.BeyondTolerance == 0) return last;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    return last;
+  }
+
+  static void Key(const std::string& key, double seconds = 0.3) {
+    const std::string display = Server->Display();
+    RunProgram({"xdotool", "mousemove", "400", "300"}, {"DISPLAY=" + display});
+    RunProgram({"xdotool", "keydown", key}, {"DISPLAY=" + display});
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    RunProgram({"xdotool", "keyup", key}, {"DISPLAY=" + display});
+  }
+
+  static std::unique_ptr<CXvfbServer> Server;
+  static std::string Install;
+  static std::string Prefix;
+  static int ReferenceStatus;
+};
+
+std::unique_ptr<CXvfbServer> ShippedGame::Server;
+std::string ShippedGame::Install;
+std::string ShippedGame::Prefix;
+int ShippedGame::ReferenceStatus = -1;
+
+TEST_F(ShippedGame, PlayScreenDrawnByBothDriversAgrees) {
+  ASSERT_EQ(RunProgram({VEXMOOR_PLAY_PAINTER, "gl", Install, Prefix + "-gl"},
+                       {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"}),
+            0);
+  for (const char* frame : kFrames) {
+    const TComparison comparison = ComparePictures(LoadFrame(Prefix + "-fb", frame), LoadFrame(Prefix + "-gl", frame));
+    std::printf("%s: %s\n", frame, Describe(comparison).c_str());
+    EXPECT_EQ(comparison.BeyondTolerance, 0) << frame << ": " << Describe(comparison);
+  }
+}
+
+TEST_F(ShippedGame, OpenGLProgramShowsTitleAndPlayScreenAndEndsOnEscape) {
+  CChild game({Install + "vexmoor", "-windowed", "-opengl"}, GameEnvironment(), Install);
+  ASSERT_TRUE(game.Started());
+  const TComparison title = WaitForPicture(LoadFrame(Prefix + "-fb", "title"), game);
+  ASSERT_EQ(title.BeyondTolerance, 0) << "title: " << Describe(title);
+  std::printf("title: %s\n", Describe(title).c_str());
+
+  Key("space");
+  const TComparison play = WaitForPicture(LoadFrame(Prefix + "-fb", "play"), game);
+  ASSERT_EQ(play.BeyondTolerance, 0) << "play screen: " << Describe(play);
+  std::printf("play: %s\n", Describe(play).c_str());
+
+  // About thirty frames of PageDown darken the OpenGL picture.
+  TPicture before, after;
+  ASSERT_TRUE(Screenshot(before));
+  Key("Next", 1.0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  ASSERT_TRUE(Screenshot(after));
+  std::printf("mean intensity %.1f before PageDown, %.1f after\n", MeanIntensity(before), MeanIntensity(after));
+  EXPECT_LT(MeanIntensity(after), 0.95 * MeanIntensity(before));
+
+  Key("Escape");
+  int status = -1;
+  ASSERT_TRUE(game.WaitEnded(kQuitSeconds, status)) << "still running after Escape";
+  EXPECT_EQ(status, 0);
+}
+
+TEST_F(ShippedGame, SecondBuildPresentsThroughTheFrameBufferDespiteTheOption) {
+  CChild game({Install + "vexmoor-sw", "-windowed", "-opengl"}, GameEnvironment(), Install);
+  ASSERT_TRUE(game.Started());
+  const TPicture title = LoadFrame(Prefix + "-fb", "title");
+  const TComparison shown = WaitForPicture(title, game);
+  ASSERT_EQ(shown.BeyondTolerance, 0) << "title: " << Describe(shown);
+
+  // The brightness keys change nothing in the frame buffer.
+  Key("Next", 1.0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  TPicture after;
+  ASSERT_TRUE(Screenshot(after));
+  const TComparison unchanged = ComparePictures(title, after);
+  EXPECT_EQ(unchanged.BeyondTolerance, 0) << Describe(unchanged);
+
+  Key("Escape");
+  int status = -1;
+  ASSERT_TRUE(game.WaitEnded(kQuitSeconds, status)) << "still running after Escape";
+  EXPECT_EQ(status, 0);
+}
+
+}  // namespace
+}  // namespace vxtest
