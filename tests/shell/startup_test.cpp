@@ -1,0 +1,167 @@
+// The whole program in-process: start-up with its loading screen, the main
+// loop with its hooks, and the one-line failures when a resource is
+// missing. Resources are tiny generated files in a scratch program
+// directory, read in development mode.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "engine/game.h"
+#include "main/game_vars.h"
+#include "main/shell.h"
+#include "resources/startup.h"
+#include "tests/shell/shell_fixture.h"
+#include "world/maps.h"
+
+namespace shelltest {
+namespace {
+
+const char* const SpriteFiles[] = {
+    "grass", "cdoor", "keycard", "medkit", "ammo", "odoor", "mine_active", "mine_inactive",
+    "player_shadow", "player_u_m", "player_u_l1", "player_u_r1", "player_u_r2", "player_r_m",
+    "player_r_l1", "player_r_r1", "player_r_r2", "player_d_m", "player_d_l1", "player_d_r1",
+    "player_d_r2", "player_l_m", "player_l_l1", "player_l_r1", "player_l_r2", "start", "lives",
+    "pixel", "go", "1", "2", "3", "next_level", "game_over", "player_u_fire", "player_r_fire",
+    "player_d_fire", "player_l_fire", "ground",
+};
+const char* const SoundFiles[] = {"step", "health", "keys", "ammo", "door", "end", "mine", "enter", "gun3r"};
+
+// A clock that moves on by one millisecond at every reading, so frames fall
+// due after a fixed number of passes whatever the machine's speed.
+uint32_t FakeNow = 0;
+uint32_t FakeTicks() { return ++FakeNow; }
+
+class StartUpTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/vexmoor-startup-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir = std::string(pattern) + "/";
+    for (const char* sub : {"Sprites", "Fonts", "Sounds", "Music", "Maps", "maps"}) {
+      std::filesystem::create_directories(dir + sub);
+    }
+    resources::ProgramDir = dir;
+    resources::SetArguments({"vexmoor", "-develop", "-windowed"});
+    maps::ResetModule();
+    FakeNow = 0;
+    game::SetTickSource(FakeTicks);
+  }
+  void TearDown() override {
+    game::SetTickSource(nullptr);
+    maps::ResetModule();
+    shell::ResetGameVariables();
+    resources::SetArguments({"vexmoor"});
+    resources::ProgramDir.clear();
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+  }
+
+  void WriteFont() { WriteBmp(dir + "Fonts/courier new 10.fnt", 16, {255, 255, 255}, 2048); }
+  void WriteSprites(const std::string& leaveOut = "") {
+    for (const char* name : SpriteFiles) {
+      if (name != leaveOut) WriteBmp(dir + "Sprites/" + name + ".bmp", 4, {200, 100, 50});
+    }
+  }
+  void WriteSounds(const std::string& leaveOut = "") {
+    for (const char* name : SoundFiles) {
+      if (name != leaveOut) WriteWav(dir + "Sounds/" + name + ".wav");
+    }
+  }
+  // level1 with one ground picture, "ground", and its start cell.
+  void WriteLevelOne() {
+    maps::ResetMap(12, 10);
+    maps::Map->SpriteCount = 1;
+    maps::Map->SpriteNames[0] = "ground";
+    maps::GetSector(6, 5)->Content = maps::ctStart;
+    maps::SaveMap("level1");
+    std::filesystem::rename(dir + "maps/level1.map", dir + "Maps/level1.map");
+    maps::ResetMap(0, 0);
+  }
+
+  // Runs the program; returns its status and what it printed on stderr.
+  static std::pair<int, std::string> Run(const shell::TLoopHooks* hooks = nullptr) {
+    testing::internal::CaptureStderr();
+    const int status = shell::RunGame(hooks);
+    return {status, testing::internal::GetCapturedStderr()};
+  }
+
+  std::string dir;
+};
+
+TEST_F(StartUpTest, MissingResourceStopsBeforeTheTitleNamingItsFile) {
+  struct Case {
+    const char* name;
+    bool font;
+    const char* missingSprite;
+    const char* missingSound;
+    std::string file;
+  };
+  const Case cases[] = {
+      {"font", false, "", "", "Fonts/courier new 10.fnt"},
+      {"sprite", true, "medkit", "", "Sprites/medkit.bmp"},
+      {"ground sprite", true, "ground", "", "Sprites/ground.bmp"},
+      {"sound", true, "", "mine", "Sounds/mine.wav"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(dir + "Sprites");
+    std::filesystem::remove_all(dir + "Sounds");
+    std::filesystem::remove_all(dir + "Fonts");
+    for (const char* sub : {"Sprites", "Sounds", "Fonts"}) std::filesystem::create_directories(dir + sub);
+    if (c.font) WriteFont();
+    WriteSprites(c.missingSprite);
+    WriteSounds(c.missingSound);
+    WriteLevelOne();
+    shell::ResetGameVariables();
+    int frames = 0;
+    shell::TLoopHooks hooks;
+    hooks.afterFrame = [&](uint32_t) { ++frames; };
+    const auto [status, message] = Run(&hooks);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(frames, 0);
+    const std::string reason = message.substr(message.rfind(": ") + 2);
+    EXPECT_EQ(message, "vexmoor: " + dir + c.file + ": " + reason);
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1);
+  }
+}
+
+TEST_F(StartUpTest, SpaceHeldWhenLoadingEndsStartsTheGameInTheFirstFrameAndEscapeEndsIt) {
+  WriteFont();
+  WriteSprites();
+  WriteSounds();
+  WriteLevelOne();
+  std::vector<uint32_t> passes;
+  std::vector<std::tuple<uint32_t, int, int>> frames;  // frame, state, level
+  uint16_t spritesLoaded = 0;
+  shell::TLoopHooks hooks;
+  hooks.fixedSeed = true;
+  hooks.seed = 7;
+  hooks.beforePass = [&](uint32_t next) {
+    if (passes.empty()) game::SetKey(game::keySpace, true);
+    passes.push_back(next);
+  };
+  hooks.afterFrame = [&](uint32_t frame) {
+    frames.emplace_back(frame, shell::GameState, shell::Level);
+    spritesLoaded = game::SpriteCount();
+    if (frame == 1) game::SetKey(game::keySpace, false);
+    if (frame == 3) game::SetKey(game::keyEscape, true);
+  };
+  const auto [status, message] = Run(&hooks);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(message, "");
+  const std::vector<std::tuple<uint32_t, int, int>> expected = {
+      {1, shell::gsCountdown, 1}, {2, shell::gsCountdown, 1}, {3, shell::gsCountdown, 1}};
+  EXPECT_EQ(frames, expected);
+  EXPECT_EQ(spritesLoaded, 45);
+  ASSERT_FALSE(passes.empty());
+  EXPECT_EQ(passes.front(), 1u);
+  EXPECT_EQ(passes.back(), 4u);
+  EXPECT_TRUE(std::is_sorted(passes.begin(), passes.end()));
+  EXPECT_EQ(shell::HitCounter, -1);
+  EXPECT_EQ(shell::ViewX + 4, 6);
+}
+
+}  // namespace
+}  // namespace shelltest
