@@ -272,7 +272,6 @@ class TParser {
     if (map_.Names.size() >= static_cast<size_t>(maps::MaxSpriteNames)) {
       throw ParseError(line.Number, name.Column, "a map holds at most 256 picture names");
     }
-    if (name.Text.empty()) throw ParseError(line.Number, name.Column, "empty picture name");
     if (name.Text.size() > static_cast<size_t>(maps::MaxNameLength)) {
       throw ParseError(line.Number, name.Column, "picture name longer than 31 characters");
     }
