@@ -14,8 +14,9 @@ using namespace palette;
 
 constexpr double kCentre = kCell / 2.0;
 constexpr Rgb kArmour = kRust;
-constexpr Rgb kCloth{70, 78, 58};
-constexpr Rgb kBoot{60, 48, 40};
+constexpr Rgb kCloth{104, 112, 76};
+constexpr Rgb kBoot{122, 88, 60};
+constexpr Rgb kHelmet{92, 110, 70};
 constexpr Rgb kGunMetal{70, 76, 88};
 constexpr Rgb kVisor{96, 226, 244};
 
@@ -28,12 +29,17 @@ constexpr double kMuzzleX = 59, kMuzzleY = 11;
 struct Stride {
   double left, right;
 };
-constexpr Stride kStrides[] = {{0, 0}, {-17, 12}, {12, -17}, {18, -24}};
+constexpr Stride kStrides[] = {{0, 0}, {-22, 14}, {14, -22}, {20, -29}};
+// The figure is drawn a little larger than its design grid.
+constexpr double kFigureScale = 1.12;
+// ... and set back a little, so the flash ahead of the muzzle stays inside.
+constexpr double kSetBack = 8;
 
 void TurnPage(cairo_t* cr, int facing) {
   cairo_translate(cr, kCentre, kCentre);
   cairo_rotate(cr, facing * M_PI / 2);
-  cairo_translate(cr, -kCentre, -kCentre);
+  cairo_scale(cr, kFigureScale, kFigureScale);
+  cairo_translate(cr, -kCentre, -kCentre + kSetBack);
 }
 
 void Leg(cairo_t* cr, double hipX, double forward) {
@@ -68,11 +74,11 @@ void Arm(cairo_t* cr, double fromX, double fromY, double toX, double toY) {
   cairo_save(cr);
   cairo_identity_matrix(cr);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-  cairo_set_line_width(cr, 10);
+  cairo_set_line_width(cr, 9);
   SetColor(cr, kOutline);
   cairo_stroke_preserve(cr);
-  cairo_set_line_width(cr, 7);
-  SetColor(cr, Scale(kArmour, 0.85));
+  cairo_set_line_width(cr, 6);
+  SetColor(cr, kCloth);
   cairo_stroke(cr);
   cairo_restore(cr);
   // Gloved hand.
@@ -124,13 +130,13 @@ void Weapon(cairo_t* cr) {
 }
 
 void Head(cairo_t* cr) {
-  cairo_arc(cr, kCentre, 47, 11, 0, 2 * M_PI);
-  FillRound(cr, Mix(kArmour, kAmber, 0.35), 0.5);
+  cairo_arc(cr, kCentre, 48, 9.5, 0, 2 * M_PI);
+  FillRound(cr, kHelmet, 0.5);
   Outline(cr, 2);
   Done(cr);
   // The visor faces ahead.
-  cairo_arc(cr, kCentre, 47, 11, M_PI * 1.17, M_PI * 1.83);
-  cairo_arc_negative(cr, kCentre, 45, 6, M_PI * 1.85, M_PI * 1.15);
+  cairo_arc(cr, kCentre, 48, 9.5, M_PI * 1.12, M_PI * 1.88);
+  cairo_arc_negative(cr, kCentre, 47, 5, M_PI * 1.9, M_PI * 1.1);
   cairo_close_path(cr);
   FillLit(cr, kVisor, 0.4);
   Outline(cr, 1.2);
@@ -173,8 +179,8 @@ Image DrawMuzzleFlash(int facing) {
   Canvas canvas(kCell, kCell);
   cairo_t* cr = canvas.cr();
   TurnPage(cr, facing);
-  FlashStar(cr, kMuzzleX, kMuzzleY - 4, 13, 5, 7, {250, 132, 36});
-  FlashStar(cr, kMuzzleX, kMuzzleY - 3, 9, 4, 7, {255, 214, 80});
+  FlashStar(cr, kMuzzleX, kMuzzleY - 4, 12, 5, 7, {250, 120, 36});
+  FlashStar(cr, kMuzzleX, kMuzzleY - 3, 8.5, 4, 7, {255, 210, 80});
   cairo_arc(cr, kMuzzleX, kMuzzleY - 2, 3.5, 0, 2 * M_PI);
   SetColor(cr, {255, 252, 226});
   cairo_fill(cr);

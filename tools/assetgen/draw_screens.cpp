@@ -37,41 +37,47 @@ void GoldLetters(cairo_t* cr, double top, double bottom, double outline) {
   Done(cr);
 }
 
-// A faint maze of corridors seen from above, for the title's ground.
-void MazeBackdrop(cairo_t* cr) {
+// The maze on the moor seen from above: stone walls on a binary-tree maze,
+// casting shadows down-right, lit as one surface from the top-left.
+void MazeWalls(cairo_t* cr) {
+  constexpr int kMazeCell = 50, kWall = 14;
   Rng rng(9090);
-  const int cell = 40;
-  for (int y = 0; y < kScreenHeight; y += cell) {
-    for (int x = 0; x < kScreenWidth; x += cell) {
-      // A binary-tree maze: each cell opens north or east.
-      const bool north = rng.Unit() < 0.5;
-      if (north) {
-        cairo_rectangle(cr, x, y, 6, cell + 6);
+  for (int y = 0; y <= kScreenHeight; y += kMazeCell) {
+    for (int x = 0; x <= kScreenWidth; x += kMazeCell) {
+      cairo_rectangle(cr, x, y, kWall, kWall);
+      // Each cell opens north or east; the other side gets a wall.
+      if (rng.Unit() < 0.5) {
+        cairo_rectangle(cr, x, y, kWall, kMazeCell);
       } else {
-        cairo_rectangle(cr, x, y, cell + 6, 6);
+        cairo_rectangle(cr, x, y, kMazeCell, kWall);
       }
     }
   }
-  SetColor(cr, {92, 110, 150}, 0.22);
-  cairo_fill(cr);
+  // Shadow on the ground, then the walls' lower sides, then their tops.
+  cairo_save(cr);
+  cairo_translate(cr, 7, 8);
+  SetColor(cr, {14, 18, 16}, 0.6);
+  cairo_fill_preserve(cr);
+  cairo_translate(cr, -4, -5);
+  SetColor(cr, {58, 52, 46});
+  cairo_fill_preserve(cr);
+  cairo_restore(cr);
+  cairo_pattern_t* stone = cairo_pattern_create_linear(0, 0, kScreenWidth, kScreenHeight);
+  cairo_pattern_add_color_stop_rgb(stone, 0, 0.62, 0.58, 0.52);
+  cairo_pattern_add_color_stop_rgb(stone, 1, 0.3, 0.28, 0.26);
+  cairo_set_source(cr, stone);
+  cairo_fill_preserve(cr);
+  cairo_pattern_destroy(stone);
+  Done(cr);
 }
 
-void MoorHills(cairo_t* cr) {
-  // Two rolling ridges of moor at the foot of the picture.
-  const double ridges[][3] = {{470, 40, 0.006}, {520, 30, 0.009}};
-  const Rgb colours[] = {{40, 46, 62}, {30, 36, 46}};
-  for (int i = 0; i < 2; ++i) {
-    cairo_move_to(cr, 0, kScreenHeight);
-    for (int x = 0; x <= kScreenWidth; x += 8) {
-      const double y = ridges[i][0] - ridges[i][1] * std::sin(x * ridges[i][2] + i * 2.1) -
-                       10 * std::sin(x * 0.031 + i);
-      cairo_line_to(cr, x, y);
-    }
-    cairo_line_to(cr, kScreenWidth, kScreenHeight);
-    cairo_close_path(cr);
-    FillFlat(cr, colours[i]);
-    Done(cr);
-  }
+void Vignette(cairo_t* cr) {
+  cairo_pattern_t* dark = cairo_pattern_create_radial(330, 250, 120, 400, 300, 560);
+  cairo_pattern_add_color_stop_rgba(dark, 0, 0.05, 0.05, 0.1, 0);
+  cairo_pattern_add_color_stop_rgba(dark, 1, 0.05, 0.05, 0.1, 0.88);
+  cairo_set_source(cr, dark);
+  cairo_paint(cr);
+  cairo_pattern_destroy(dark);
 }
 
 }  // namespace
@@ -79,34 +85,39 @@ void MoorHills(cairo_t* cr) {
 Image DrawTitle() {
   Canvas canvas(kScreenWidth, kScreenHeight);
   cairo_t* cr = canvas.cr();
-  cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, kScreenHeight);
-  cairo_pattern_add_color_stop_rgb(sky, 0, 0.07, 0.08, 0.18);
-  cairo_pattern_add_color_stop_rgb(sky, 0.6, 0.2, 0.14, 0.3);
-  cairo_pattern_add_color_stop_rgb(sky, 1, 0.1, 0.1, 0.16);
-  cairo_set_source(cr, sky);
+  cairo_pattern_t* moor = cairo_pattern_create_linear(0, 0, kScreenWidth, kScreenHeight);
+  cairo_pattern_add_color_stop_rgb(moor, 0, 0.24, 0.3, 0.22);
+  cairo_pattern_add_color_stop_rgb(moor, 1, 0.1, 0.14, 0.12);
+  cairo_set_source(cr, moor);
   cairo_paint(cr);
-  cairo_pattern_destroy(sky);
-  MazeBackdrop(cr);
-  // A pale moon up-left: the light of every picture comes from there.
-  cairo_arc(cr, 130, 110, 46, 0, 2 * M_PI);
-  cairo_pattern_t* moon = cairo_pattern_create_radial(118, 98, 4, 130, 110, 46);
-  cairo_pattern_add_color_stop_rgb(moon, 0, 1, 0.98, 0.9);
-  cairo_pattern_add_color_stop_rgb(moon, 1, 0.75, 0.74, 0.7);
-  cairo_set_source(cr, moon);
+  cairo_pattern_destroy(moor);
+  MazeWalls(cr);
+  Vignette(cr);
+  // A dark band under the name, and the name with its shadow down-right.
+  cairo_rectangle(cr, 0, 178, kScreenWidth, 150);
+  cairo_pattern_t* band = cairo_pattern_create_linear(0, 178, 0, 328);
+  cairo_pattern_add_color_stop_rgba(band, 0, 0.05, 0.06, 0.12, 0);
+  cairo_pattern_add_color_stop_rgba(band, 0.25, 0.05, 0.06, 0.12, 0.75);
+  cairo_pattern_add_color_stop_rgba(band, 0.75, 0.05, 0.06, 0.12, 0.75);
+  cairo_pattern_add_color_stop_rgba(band, 1, 0.05, 0.06, 0.12, 0);
+  cairo_set_source(cr, band);
   cairo_fill(cr);
-  cairo_pattern_destroy(moon);
-  MoorHills(cr);
-  // Title lettering with a dark drop shadow down-right.
+  cairo_pattern_destroy(band);
   SelectTitleFace(cr, 132);
-  CenteredTextPath(cr, "Vexmoor", 406, 256);
-  SetColor(cr, {12, 12, 20}, 0.7);
+  CenteredTextPath(cr, "Vexmoor", 407, 259);
+  SetColor(cr, {12, 12, 20}, 0.8);
   cairo_fill(cr);
-  CenteredTextPath(cr, "Vexmoor", 400, 250);
-  GoldLetters(cr, 190, 310, 4);
-  SelectTitleFace(cr, 34);
+  CenteredTextPath(cr, "Vexmoor", 400, 252);
+  GoldLetters(cr, 192, 312, 4);
+  RoundedRect(cr, 290, 494, 220, 52, 12);
+  SetColor(cr, {16, 20, 36}, 0.8);
+  cairo_fill_preserve(cr);
+  Outline(cr, 2, Scale(kAmber, 0.7));
+  Done(cr);
+  SelectTitleFace(cr, 30);
   CenteredTextPath(cr, "Press Space", 400, 520);
-  FillFlat(cr, {220, 232, 240});
-  Outline(cr, 2);
+  FillFlat(cr, {226, 236, 244});
+  Outline(cr, 1.5);
   Done(cr);
   return Capture(canvas.surface(), Backdrop::Opaque);
 }
