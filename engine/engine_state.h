@@ -16,7 +16,7 @@ namespace game::state {
 extern TVideoDriver VideoDriver;
 // The video surface of the latest SetVideoMode; null until a mode is set.
 extern SDL_Surface* Screen;
-// Counts SetVideoMode calls, so that a sprite's converted copies can tell
+// Counts SetVideoMode calls, so that a sprite's screen copies can tell
 // whether they were made for the current screen.
 extern uint32_t VideoMode;
 extern uint8_t Brightness;
@@ -41,19 +41,18 @@ bool OpenGLReady();
 std::string ResourceFile(const std::string& folder, const std::string& name,
                          const std::string& looseExtension);
 
-// Makes a sprite's frame-buffer copies for the current screen, keyed on its
-// ColorKey (or drops them when there is no frame-buffer screen).
-void MakeScreenCopies(CSprite& sprite);
+// Prepares a freshly loaded picture for fast drawing on the current
+// frame-buffer screen (nothing without one).
+void PrepareScreenCopies(CSprite& sprite);
+
 // Drops every cached FillRect surface (the screen format changed or SDL is
 // closing).
 void ReleaseFillCache();
 
-// Puts a surface into the blending state a draw asks for; SDL is called only
-// when the state differs, which keeps SDL from re-encoding run-length
-// accelerated surfaces on every draw. In literal mode SDL is always called.
-void SetBlending(SDL_Surface* surface, bool keyed, uint32_t key, bool blended, uint8_t alpha);
-
-// The surface a keyed or blended draw of this sprite blits, and its key.
-SDL_Surface* KeyedSurface(CSprite& sprite, uint32_t& key);
+// Draws the part `source` of a sprite's picture (already inside the
+// picture) with its top-left corner at (x, y): opaque, keyed on the sprite's
+// ColorKey, or keyed and blended with alpha. Clipped to the screen.
+enum class TDrawKind { Opaque, Keyed, Blended };
+void DrawPicture(CSprite& sprite, const SDL_Rect& source, int x, int y, TDrawKind kind, uint8_t alpha);
 
 }  // namespace game::state

@@ -2,6 +2,8 @@
 // where each of the 128 character codes lies in it.
 #include <SDL.h>
 
+#include <algorithm>
+
 #include "engine/engine_state.h"
 #include "engine/game.h"
 #include "resources/binary_io.h"
@@ -86,7 +88,7 @@ uint16_t LoadFont(const std::string& name) {
   std::copy(std::begin(glyphs), std::end(glyphs), font->Glyphs);
   ++NextTexture;
   // Text is keyed on pixel value 0 (black); Image.ColorKey stays 0.
-  MakeScreenCopies(font->Image);
+  PrepareScreenCopies(font->Image);
   return FontBank.Add(font);
 }
 
@@ -96,12 +98,7 @@ CFont* GetFont(uint16_t id) { return FontBank.Get(id); }
 void DrawText(int16_t x, int16_t y, uint16_t fontId, uint8_t alpha, const char* text) {
   CFont* font = FontBank.Get(fontId);
   if (font == nullptr || text == nullptr || font->Image.Surface == nullptr) return;
-  SDL_Surface* surface = nullptr;
-  if (FrameBufferReady()) {
-    uint32_t key = 0;
-    surface = KeyedSurface(font->Image, key);
-    SetBlending(surface, true, key, true, alpha);
-  }
+  SDL_Surface* image = FrameBufferReady() ? font->Image.Surface : nullptr;
 #ifdef VEXMOOR_OPENGL
   const bool openGL = OpenGLReady();
   if (openGL) gl::BeginText(*font, alpha);
@@ -112,8 +109,9 @@ void DrawText(int16_t x, int16_t y, uint16_t fontId, uint8_t alpha, const char* 
     const TGlyph& glyph = font->Glyphs[*c];
     SDL_Rect source;
     SDL_Rect destination;
-    if (surface != nullptr && ClipToImage(glyph, surface, penX, y, source, destination)) {
-      SDL_BlitSurface(surface, &source, Screen, &destination);
+    if (image != nullptr && ClipToImage(glyph, image, penX, y, source, destination)) {
+      // Keyed on black and blended, as every glyph of the text.
+      DrawPicture(font->Image, source, destination.x, destination.y, TDrawKind::Blended, alpha);
     }
 #ifdef VEXMOOR_OPENGL
     if (openGL && penX <= INT16_MAX) gl::DrawGlyph(*font, glyph, static_cast<int16_t>(penX), y);

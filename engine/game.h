@@ -138,6 +138,8 @@ bool ReadScreen(std::vector<uint8_t>& rgb, int& width, int& height);
 
 // ---------------------------------------------------------------- sprites
 
+struct TScreenCopies;
+
 // A loaded picture. TexU, TexV and Texture serve the OpenGL driver only.
 class CSprite : public Arrays::CObject {
  public:
@@ -147,17 +149,9 @@ class CSprite : public Arrays::CObject {
   uint16_t Texture = 0;
   uint32_t ColorKey = 0;
 
-  // Engine-internal copies for the frame buffer, made once in the screen's
-  // pixel format so that drawing needs no conversion: Opaque for Draw, Keyed
-  // (the colour-key pixels replaced by KeyPixel, a value no other pixel of
-  // the picture has) for DrawKeyed, DrawAlpha and text. Null when there was
-  // no frame-buffer screen, or when the picture cannot be converted without
-  // changing what a keyed draw leaves out; drawing then uses Surface.
-  SDL_Surface* Opaque = nullptr;
-  SDL_Surface* Keyed = nullptr;
-  uint32_t KeyPixel = 0;
-  // The video mode the copies were made for (see SetVideoMode).
-  uint32_t CopiesMode = 0;
+  // Engine-internal: the picture prepared for fast frame-buffer drawing,
+  // made at load (engine/sprites.cpp); null when it is drawn the plain way.
+  TScreenCopies* Copies = nullptr;
 };
 using CSpriteArray = Arrays::CTypedArray<CSprite>;
 

@@ -1,19 +1,28 @@
 // Sprites: loading into the sprite bank, opaque, keyed and translucent
 // drawing, and translucent filled rectangles.
 //
-// Drawing speed. A loaded picture is 24-bit; the screen is 16-bit. Blitting
-// one onto the other converts every pixel on every draw, and changing a
-// surface's key or alpha makes SDL throw away its run-length encoding. So
-// each picture is converted once, when it is loaded, into copies in the
-// screen's format (engine/game.h, CSprite): an opaque copy for Draw, and a
-// keyed copy for keyed and translucent draws in which the pixels equal to
-// the colour key carry a pixel value KeyPixel that no other pixel of the
-// copy has. That matters: a near-black picture pixel such as (7, 3, 7)
-// becomes 0 in 16 bits and would be left out with a key of 0, while the
-// 24-bit picture keyed on black draws it. Each surface keeps the blending
-// state of its last draw, and SDL is asked to change it only when a draw
-// needs another state. The pixels drawn are the same either way; the
-// literal way remains behind SetLiteralDrawing for comparison.
+// Drawing speed. A loaded picture is 24-bit and the screen 16-bit, so the
+// plain way (blit the loaded surface, its key and alpha set on every draw)
+// converts every pixel on every draw, and each change of key or alpha makes
+// SDL throw away a surface's run-length encoding. Instead every picture is
+// prepared once, at load, for the screen it will be drawn on (TScreenCopies):
+//
+// - Opaque: the picture in the screen's format, for Draw.
+// - Keyed: the same, except that the pixels equal to the colour key hold
+//   KeyPixel, a value no other pixel of the copy has, and the key is
+//   KeyPixel. It matters: a near-black pixel such as (7, 3, 7) becomes 0 in
+//   16 bits and would be left out with a key of 0, while the 24-bit picture
+//   keyed on black draws it. For DrawKeyed, and for translucent draws at
+//   alpha 255, which SDL draws as plain keyed blits.
+// - Colours: the picture's own 8-bit colours, for translucent draws. SDL
+//   blends a 24-bit picture onto the screen in 8-bit precision from the
+//   picture's colours; blending the 16-bit copy would lose their low bits.
+//   BlendColours does the same arithmetic as SDL's blit for this case.
+//
+// The copies never change their key or alpha, so SDL keeps their encoding.
+// The pixels drawn are the same as the plain way's, which stays available
+// behind SetLiteralDrawing (the benchmark draws both, and a test compares
+// them pixel for pixel).
 #include <SDL.h>
 
 #include <algorithm>
@@ -31,20 +40,24 @@ namespace game {
 
 using namespace state;
 
-namespace state {
-
-std::string ResourceFile(const std::string& folder, const std::string& name,
-                         const std::string& looseExtension) {
-  if (resources::DevelopMode) return resources::ProgramDir + folder + name + looseExtension;
-  // Every packed load reuses the one scratch file; the checksum verdict is
-  // deliberately ignored: a damaged file still loads what it restores to.
-  resources::UnpackDataFile(resources::ProgramDir + folder + name + ".dat");
-  return resources::ScratchFilePath();
-}
+struct TScreenCopies {
+  // The SetVideoMode the copies were made for.
+  uint32_t Mode = 0;
+  SDL_Surface* Opaque = nullptr;
+  // Null when every pixel value is taken; keyed draws then go the plain way.
+  SDL_Surface* Keyed = nullptr;
+  uint32_t KeyPixel = 0;
+  int Width = 0;
+  // 0x00RRGGBB per pixel, row after row; KeyColour for the key pixels.
+  std::vector<uint32_t> Colours;
+};
 
 namespace {
 
-// A raw pixel value at p, for 1 to 4 bytes per pixel (little-endian memory).
+constexpr uint32_t KeyColour = 0xFF000000u;
+constexpr uint8_t Opaque = 255;
+
+// A raw pixel value at p, 1 to 4 bytes per pixel (little-endian memory).
 uint32_t PixelAt(const uint8_t* p, int bytesPerPixel) {
   switch (bytesPerPixel) {
     case 1:
@@ -59,51 +72,11 @@ uint32_t PixelAt(const uint8_t* p, int bytesPerPixel) {
   }
 }
 
-// Which pixels of the picture a keyed blit leaves out: those whose value,
-// without the alpha bits, equals the key (a palette index for 8-bit images).
-std::vector<bool> KeyMask(SDL_Surface* surface, uint32_t key) {
-  std::vector<bool> mask(static_cast<size_t>(surface->w) * surface->h, false);
-  if (SDL_LockSurface(surface) != 0) return {};
-  const SDL_PixelFormat* f = surface->format;
-  const uint32_t valueBits = f->BytesPerPixel == 1 ? 0xFFu : ~f->Amask;
-  for (int y = 0; y < surface->h; ++y) {
-    const uint8_t* row = static_cast<const uint8_t*>(surface->pixels) + static_cast<size_t>(y) * surface->pitch;
-    for (int x = 0; x < surface->w; ++x) {
-      const uint32_t pixel = PixelAt(row + x * f->BytesPerPixel, f->BytesPerPixel);
-      mask[static_cast<size_t>(y) * surface->w + x] = (pixel & valueBits) == (key & valueBits);
-    }
-  }
-  SDL_UnlockSurface(surface);
-  return mask;
-}
-
-// The smallest pixel value of copy's format that no pixel of copy uses;
-// false when every value is taken.
-bool FreePixelValue(SDL_Surface* copy, uint32_t& freeValue) {
-  const SDL_PixelFormat* f = copy->format;
-  const uint32_t colourBits = f->Rmask | f->Gmask | f->Bmask;
-  std::vector<uint32_t> used;
-  used.reserve(static_cast<size_t>(copy->w) * copy->h);
-  for (int y = 0; y < copy->h; ++y) {
-    const uint8_t* row = static_cast<const uint8_t*>(copy->pixels) + static_cast<size_t>(y) * copy->pitch;
-    for (int x = 0; x < copy->w; ++x) used.push_back(PixelAt(row + x * f->BytesPerPixel, f->BytesPerPixel));
-  }
-  std::sort(used.begin(), used.end());
-  used.erase(std::unique(used.begin(), used.end()), used.end());
-  uint64_t candidate = 0;
-  for (uint32_t value : used) {
-    while (candidate < value && (candidate & ~uint64_t{colourBits}) != 0) ++candidate;
-    if (candidate < value) break;
-    candidate = uint64_t{value} + 1;
-  }
-  while (candidate <= colourBits && (candidate & ~uint64_t{colourBits}) != 0) ++candidate;
-  if (candidate > colourBits) return false;
-  freeValue = static_cast<uint32_t>(candidate);
-  return true;
-}
-
 void WritePixel(uint8_t* p, int bytesPerPixel, uint32_t value) {
   switch (bytesPerPixel) {
+    case 1:
+      *p = static_cast<uint8_t>(value);
+      break;
     case 2:
       *reinterpret_cast<Uint16*>(p) = static_cast<Uint16>(value);
       break;
@@ -112,16 +85,72 @@ void WritePixel(uint8_t* p, int bytesPerPixel, uint32_t value) {
       p[1] = static_cast<uint8_t>(value >> 8);
       p[2] = static_cast<uint8_t>(value >> 16);
       break;
-    case 4:
-      *reinterpret_cast<Uint32*>(p) = value;
-      break;
     default:
-      *p = static_cast<uint8_t>(value);
+      *reinterpret_cast<Uint32*>(p) = value;
       break;
   }
 }
 
-// A copy of the picture in the screen's format with no key and no alpha.
+// A channel of a pixel as SDL reads it for blending: shifted to the top of
+// the byte, low bits zero.
+inline int Channel(uint32_t pixel, uint32_t mask, uint8_t shift, uint8_t loss) {
+  return static_cast<int>(((pixel & mask) >> shift) << loss);
+}
+
+// The picture's colours as SDL's keyed, translucent blit reads them, with
+// KeyColour where the pixel equals the key (compared without alpha bits).
+std::vector<uint32_t> PictureColours(SDL_Surface* surface, uint32_t key) {
+  if (SDL_LockSurface(surface) != 0) return {};
+  const SDL_PixelFormat* f = surface->format;
+  std::vector<uint32_t> colours;
+  colours.reserve(static_cast<size_t>(surface->w) * surface->h);
+  for (int y = 0; y < surface->h; ++y) {
+    const uint8_t* row = static_cast<const uint8_t*>(surface->pixels) + static_cast<size_t>(y) * surface->pitch;
+    for (int x = 0; x < surface->w; ++x) {
+      const uint32_t pixel = PixelAt(row + x * f->BytesPerPixel, f->BytesPerPixel);
+      if (pixel == key) {
+        colours.push_back(KeyColour);
+        continue;
+      }
+      const uint32_t r = Channel(pixel, f->Rmask, f->Rshift, f->Rloss);
+      const uint32_t g = Channel(pixel, f->Gmask, f->Gshift, f->Gloss);
+      const uint32_t b = Channel(pixel, f->Bmask, f->Bshift, f->Bloss);
+      colours.push_back((r << 16) | (g << 8) | b);
+    }
+  }
+  SDL_UnlockSurface(surface);
+  return colours;
+}
+
+// The smallest pixel value of copy's format that none of its pixels has;
+// false when every value is taken.
+bool FreePixelValue(SDL_Surface* copy, uint32_t& freeValue) {
+  const SDL_PixelFormat* f = copy->format;
+  const uint64_t colourBits = f->Rmask | f->Gmask | f->Bmask;
+  std::vector<uint32_t> used;
+  used.reserve(static_cast<size_t>(copy->w) * copy->h);
+  for (int y = 0; y < copy->h; ++y) {
+    const uint8_t* row = static_cast<const uint8_t*>(copy->pixels) + static_cast<size_t>(y) * copy->pitch;
+    for (int x = 0; x < copy->w; ++x) used.push_back(PixelAt(row + x * f->BytesPerPixel, f->BytesPerPixel));
+  }
+  std::sort(used.begin(), used.end());
+  used.erase(std::unique(used.begin(), used.end()), used.end());
+  // Only values made of colour bits: the key is compared without the rest.
+  auto nextCandidate = [&](uint64_t value) {
+    while (value <= colourBits && (value & ~colourBits) != 0) ++value;
+    return value;
+  };
+  uint64_t candidate = nextCandidate(0);
+  for (uint32_t value : used) {
+    if (candidate < value) break;
+    if (candidate == value) candidate = nextCandidate(candidate + 1);
+  }
+  if (candidate > colourBits) return false;
+  freeValue = static_cast<uint32_t>(candidate);
+  return true;
+}
+
+// The picture in the screen's format, with no key and no alpha.
 SDL_Surface* ConvertedCopy(SDL_Surface* surface) {
   SDL_Surface* copy = SDL_ConvertSurface(surface, Screen->format, SDL_SWSURFACE);
   if (copy == nullptr) return nullptr;
@@ -131,89 +160,183 @@ SDL_Surface* ConvertedCopy(SDL_Surface* surface) {
   return copy;
 }
 
-// The keyed copy: the opaque copy with every key pixel set to a value no
-// other pixel has. Null when there is no free value.
-SDL_Surface* KeyedCopy(SDL_Surface* surface, uint32_t key, SDL_Surface* opaque, uint32_t& keyPixel) {
-  const std::vector<bool> mask = KeyMask(surface, key);
-  if (mask.empty() || !FreePixelValue(opaque, keyPixel)) return nullptr;
+// The opaque copy again, its key pixels set to a value no other pixel has.
+SDL_Surface* KeyedCopy(SDL_Surface* surface, const std::vector<uint32_t>& colours, SDL_Surface* opaque,
+                       uint32_t& keyPixel) {
+  if (!FreePixelValue(opaque, keyPixel)) return nullptr;
   SDL_Surface* keyed = ConvertedCopy(surface);
   if (keyed == nullptr) return nullptr;
   const int bytes = keyed->format->BytesPerPixel;
   for (int y = 0; y < keyed->h; ++y) {
     uint8_t* row = static_cast<uint8_t*>(keyed->pixels) + static_cast<size_t>(y) * keyed->pitch;
     for (int x = 0; x < keyed->w; ++x) {
-      if (mask[static_cast<size_t>(y) * keyed->w + x]) WritePixel(row + x * bytes, bytes, keyPixel);
+      if (colours[static_cast<size_t>(y) * keyed->w + x] == KeyColour) WritePixel(row + x * bytes, bytes, keyPixel);
     }
   }
+  SDL_SetColorKey(keyed, SDL_SRCCOLORKEY | SDL_RLEACCEL, keyPixel);
   return keyed;
 }
 
 void DropCopies(CSprite& sprite) {
-  SDL_FreeSurface(sprite.Opaque);
-  SDL_FreeSurface(sprite.Keyed);
-  sprite.Opaque = nullptr;
-  sprite.Keyed = nullptr;
-  sprite.KeyPixel = 0;
+  if (sprite.Copies == nullptr) return;
+  SDL_FreeSurface(sprite.Copies->Opaque);
+  SDL_FreeSurface(sprite.Copies->Keyed);
+  delete sprite.Copies;
+  sprite.Copies = nullptr;
 }
 
-}  // namespace
+// Pictures with their own alpha channel or a palette, and screens that are
+// not 16 or 32 bits without a palette, are drawn the plain way.
+bool CanCopy(const SDL_Surface* surface) {
+  const SDL_PixelFormat* picture = surface->format;
+  const SDL_PixelFormat* screen = Screen->format;
+  return picture->Amask == 0 && picture->palette == nullptr && picture->BytesPerPixel >= 2 &&
+         screen->palette == nullptr && (screen->BytesPerPixel == 2 || screen->BytesPerPixel == 4);
+}
 
-void MakeScreenCopies(CSprite& sprite) {
+void MakeCopies(CSprite& sprite) {
   DropCopies(sprite);
-  sprite.CopiesMode = VideoMode;
   SDL_Surface* surface = sprite.Surface;
-  // Pictures with their own alpha channel, and palette screens, keep the
-  // literal way.
-  if (!FrameBufferReady() || surface == nullptr || surface->format->Amask != 0 ||
-      Screen->format->palette != nullptr) {
+  if (!FrameBufferReady() || surface == nullptr || !CanCopy(surface)) return;
+  auto copies = new TScreenCopies;
+  copies->Mode = VideoMode;
+  copies->Width = surface->w;
+  copies->Colours = PictureColours(surface, sprite.ColorKey);
+  copies->Opaque = ConvertedCopy(surface);
+  if (copies->Colours.empty() || copies->Opaque == nullptr) {
+    SDL_FreeSurface(copies->Opaque);
+    delete copies;
     return;
   }
-  sprite.Opaque = ConvertedCopy(surface);
-  if (sprite.Opaque == nullptr) return;
-  sprite.Keyed = KeyedCopy(surface, sprite.ColorKey, sprite.Opaque, sprite.KeyPixel);
+  copies->Keyed = KeyedCopy(surface, copies->Colours, copies->Opaque, copies->KeyPixel);
+  sprite.Copies = copies;
 }
 
-namespace {
-
-// Brings the copies up to date after a change of video mode.
-void RefreshCopies(CSprite& sprite) {
-  if (sprite.CopiesMode != VideoMode) MakeScreenCopies(sprite);
+// The copies for the current screen; remade after a change of video mode.
+TScreenCopies* CurrentCopies(CSprite& sprite) {
+  if (LiteralDrawing) return nullptr;
+  if (sprite.Copies == nullptr || sprite.Copies->Mode != VideoMode) MakeCopies(sprite);
+  return sprite.Copies;
 }
 
-}  // namespace
-
-SDL_Surface* KeyedSurface(CSprite& sprite, uint32_t& key) {
-  if (!LiteralDrawing) {
-    RefreshCopies(sprite);
-    if (sprite.Keyed != nullptr) {
-      key = sprite.KeyPixel;
-      return sprite.Keyed;
-    }
-  }
-  key = sprite.ColorKey;
-  return sprite.Surface;
-}
-
+// Puts a surface into the blending state a draw asks for. The plain way
+// calls SDL every time; otherwise SDL is called only when the surface is in
+// another state, since every change makes SDL re-encode an accelerated
+// surface.
 void SetBlending(SDL_Surface* surface, bool keyed, uint32_t key, bool blended, uint8_t alpha) {
   const Uint32 keyFlags = keyed ? SDL_SRCCOLORKEY | SDL_RLEACCEL : 0;
   const Uint32 alphaFlags = blended ? SDL_SRCALPHA | SDL_RLEACCEL : 0;
-  if (LiteralDrawing) {
-    SDL_SetColorKey(surface, keyFlags, keyed ? key : 0);
-    SDL_SetAlpha(surface, alphaFlags, blended ? alpha : 0);
-    return;
-  }
-  // The state each call leaves behind, as SDL records it in the surface.
   const Uint32 flags = surface->flags;
-  const bool keyState = keyed ? (flags & SDL_SRCCOLORKEY) != 0 && (flags & SDL_RLEACCELOK) != 0 &&
-                                    surface->format->colorkey == key
-                              : (flags & (SDL_SRCCOLORKEY | SDL_RLEACCELOK)) == 0;
-  if (!keyState) SDL_SetColorKey(surface, keyFlags, keyed ? key : 0);
-  const bool alphaState = blended ? (surface->flags & SDL_SRCALPHA) != 0 &&
-                                        (surface->flags & SDL_RLEACCELOK) != 0 &&
-                                        surface->format->alpha == alpha
-                                  : (surface->flags & SDL_SRCALPHA) == 0;
-  if (!alphaState) SDL_SetAlpha(surface, alphaFlags, blended ? alpha : 0);
+  const bool keyAsAsked = keyed ? (flags & SDL_SRCCOLORKEY) != 0 && (flags & SDL_RLEACCELOK) != 0 &&
+                                      surface->format->colorkey == key
+                                : (flags & (SDL_SRCCOLORKEY | SDL_RLEACCELOK)) == 0;
+  if (LiteralDrawing || !keyAsAsked) SDL_SetColorKey(surface, keyFlags, keyed ? key : 0);
+  const bool alphaAsAsked = blended ? (surface->flags & SDL_SRCALPHA) != 0 &&
+                                          (surface->flags & SDL_RLEACCELOK) != 0 && surface->format->alpha == alpha
+                                    : (surface->flags & SDL_SRCALPHA) == 0;
+  if (LiteralDrawing || !alphaAsAsked) SDL_SetAlpha(surface, alphaFlags, blended ? alpha : 0);
 }
+
+void Blit(SDL_Surface* surface, const SDL_Rect& source, int x, int y) {
+  SDL_Rect from = source;
+  SDL_Rect to{static_cast<Sint16>(x), static_cast<Sint16>(y), source.w, source.h};
+  SDL_BlitSurface(surface, &from, Screen, &to);
+}
+
+// SDL's blend of one channel: d + ((s - d) * alpha + 255) / 256, rounded
+// down (SDL works in unsigned arithmetic that wraps to the same result).
+inline int Blend(int s, int d, int alpha) { return d + (((s - d) * alpha + 255) >> 8); }
+
+template <int BytesPerPixel>
+void BlendRows(const TScreenCopies& copies, const SDL_Rect& visible, int sourceX, int sourceY, uint8_t alpha) {
+  using TPixel = std::conditional_t<BytesPerPixel == 2, Uint16, Uint32>;
+  const SDL_PixelFormat* f = Screen->format;
+  for (int row = 0; row < visible.h; ++row) {
+    const uint32_t* from = &copies.Colours[static_cast<size_t>(sourceY + row) * copies.Width + sourceX];
+    auto* to = reinterpret_cast<TPixel*>(static_cast<uint8_t*>(Screen->pixels) +
+                                         static_cast<size_t>(visible.y + row) * Screen->pitch) +
+               visible.x;
+    for (int column = 0; column < visible.w; ++column, ++from, ++to) {
+      const uint32_t s = *from;
+      if (s == KeyColour) continue;
+      const uint32_t d = *to;
+      const int r = Blend(static_cast<int>(s >> 16), Channel(d, f->Rmask, f->Rshift, f->Rloss), alpha);
+      const int g = Blend(static_cast<int>((s >> 8) & 0xFF), Channel(d, f->Gmask, f->Gshift, f->Gloss), alpha);
+      const int b = Blend(static_cast<int>(s & 0xFF), Channel(d, f->Bmask, f->Bshift, f->Bloss), alpha);
+      *to = static_cast<TPixel>(((static_cast<uint32_t>(r) >> f->Rloss) << f->Rshift) |
+                                ((static_cast<uint32_t>(g) >> f->Gloss) << f->Gshift) |
+                                ((static_cast<uint32_t>(b) >> f->Bloss) << f->Bshift));
+    }
+  }
+}
+
+// Blends part of a picture onto the screen from its own colours, clipped to
+// the screen's clip rectangle as a blit would be.
+void BlendColours(const TScreenCopies& copies, const SDL_Rect& source, int x, int y, uint8_t alpha) {
+  const SDL_Rect& clip = Screen->clip_rect;
+  const int left = std::max(x, static_cast<int>(clip.x));
+  const int top = std::max(y, static_cast<int>(clip.y));
+  const int right = std::min(x + source.w, clip.x + clip.w);
+  const int bottom = std::min(y + source.h, clip.y + clip.h);
+  if (right <= left || bottom <= top) return;
+  const SDL_Rect visible{static_cast<Sint16>(left), static_cast<Sint16>(top), static_cast<Uint16>(right - left),
+                         static_cast<Uint16>(bottom - top)};
+  const int sourceX = source.x + (left - x);
+  const int sourceY = source.y + (top - y);
+  if (SDL_MUSTLOCK(Screen) && SDL_LockSurface(Screen) != 0) return;
+  if (Screen->format->BytesPerPixel == 2) {
+    BlendRows<2>(copies, visible, sourceX, sourceY, alpha);
+  } else {
+    BlendRows<4>(copies, visible, sourceX, sourceY, alpha);
+  }
+  if (SDL_MUSTLOCK(Screen)) SDL_UnlockSurface(Screen);
+}
+
+// The plain way: the loaded surface, its key and alpha set for this draw.
+void DrawPlain(CSprite& sprite, const SDL_Rect& source, int x, int y, TDrawKind kind, uint8_t alpha) {
+  SetBlending(sprite.Surface, kind != TDrawKind::Opaque, sprite.ColorKey, kind == TDrawKind::Blended, alpha);
+  Blit(sprite.Surface, source, x, y);
+}
+
+}  // namespace
+
+namespace state {
+
+std::string ResourceFile(const std::string& folder, const std::string& name,
+                         const std::string& looseExtension) {
+  if (resources::DevelopMode) return resources::ProgramDir + folder + name + looseExtension;
+  // Every packed load reuses the one scratch file; the checksum verdict is
+  // deliberately ignored: a damaged file still loads what it restores to.
+  resources::UnpackDataFile(resources::ProgramDir + folder + name + ".dat");
+  return resources::ScratchFilePath();
+}
+
+void PrepareScreenCopies(CSprite& sprite) {
+  if (!LiteralDrawing) MakeCopies(sprite);
+}
+
+void DrawPicture(CSprite& sprite, const SDL_Rect& source, int x, int y, TDrawKind kind, uint8_t alpha) {
+  TScreenCopies* copies = CurrentCopies(sprite);
+  if (copies == nullptr) return DrawPlain(sprite, source, x, y, kind, alpha);
+  // SDL draws a keyed picture at alpha 255 as a plain keyed blit.
+  if (kind == TDrawKind::Blended && alpha == Opaque) kind = TDrawKind::Keyed;
+  switch (kind) {
+    case TDrawKind::Opaque:
+      Blit(copies->Opaque, source, x, y);
+      break;
+    case TDrawKind::Keyed:
+      if (copies->Keyed == nullptr) return DrawPlain(sprite, source, x, y, kind, alpha);
+      SetBlending(copies->Keyed, true, copies->KeyPixel, false, 0);
+      Blit(copies->Keyed, source, x, y);
+      break;
+    case TDrawKind::Blended:
+      // Alpha 0 leaves the screen as it is.
+      if (alpha != 0) BlendColours(*copies, source, x, y, alpha);
+      break;
+  }
+}
+
+}  // namespace state
 
 // ------------------------------------------------------ FillRect surfaces
 
@@ -232,8 +355,7 @@ constexpr size_t FillCacheLimit = 64;
 
 SDL_Surface* NewFillSurface(uint16_t w, uint16_t h) {
   const SDL_PixelFormat* f = Screen->format;
-  return SDL_CreateRGBSurface(SDL_HWSURFACE, w, h, f->BitsPerPixel, f->Rmask, f->Gmask, f->Bmask,
-                              f->Amask);
+  return SDL_CreateRGBSurface(SDL_HWSURFACE, w, h, f->BitsPerPixel, f->Rmask, f->Gmask, f->Bmask, f->Amask);
 }
 
 // A surface of this size filled with pixel, reused from earlier calls.
@@ -256,12 +378,10 @@ SDL_Surface* CachedFillSurface(uint16_t w, uint16_t h, uint32_t pixel) {
 
 }  // namespace
 
-void ReleaseFillCache() {
+void state::ReleaseFillCache() {
   for (TFillSurface& entry : FillCache) SDL_FreeSurface(entry.surface);
   FillCache.clear();
 }
-
-}  // namespace state
 
 // ---------------------------------------------------------------- loading
 
@@ -286,7 +406,7 @@ uint16_t LoadSprite(const std::string& name, TColor colorKey) {
   ++NextTexture;
   sprite->ColorKey = SDL_MapRGB(surface->format, colorKey.R, colorKey.G, colorKey.B);
   // After the upload, which reads the 24-bit original.
-  MakeScreenCopies(*sprite);
+  PrepareScreenCopies(*sprite);
   return SpriteBank.Add(sprite);
 }
 
@@ -298,42 +418,25 @@ uint16_t PeekNextTexture() { return NextTexture; }
 
 namespace {
 
-enum class TDrawKind { Opaque, Keyed, Blended };
-
 void DrawSprite(int16_t x, int16_t y, uint16_t id, TDrawKind kind, uint8_t alpha) {
   CSprite* sprite = SpriteBank.Get(id);
   if (sprite == nullptr || sprite->Surface == nullptr) return;
   if (VideoDriver != vdFrameBuffer) {
 #ifdef VEXMOOR_OPENGL
-    const uint8_t glAlpha = kind == TDrawKind::Blended ? alpha : 255;
-    if (OpenGLReady()) gl::DrawSprite(*sprite, x, y, glAlpha, Brightness);
+    if (OpenGLReady()) gl::DrawSprite(*sprite, x, y, kind == TDrawKind::Blended ? alpha : Opaque, Brightness);
 #endif
     return;
   }
   if (Screen == nullptr) return;
-  SDL_Surface* surface = sprite->Surface;
-  if (kind == TDrawKind::Opaque) {
-    if (!LiteralDrawing) {
-      RefreshCopies(*sprite);
-      if (sprite->Opaque != nullptr) surface = sprite->Opaque;
-    }
-    SetBlending(surface, false, 0, false, 0);
-  } else {
-    uint32_t key = 0;
-    surface = KeyedSurface(*sprite, key);
-    SetBlending(surface, true, key, kind == TDrawKind::Blended, alpha);
-  }
-  SDL_Rect destination{x, y, static_cast<Uint16>(surface->w), static_cast<Uint16>(surface->h)};
-  SDL_BlitSurface(surface, nullptr, Screen, &destination);
+  const SDL_Rect whole{0, 0, static_cast<Uint16>(sprite->Surface->w), static_cast<Uint16>(sprite->Surface->h)};
+  DrawPicture(*sprite, whole, x, y, kind, alpha);
 }
 
 }  // namespace
 
-void Draw(int16_t x, int16_t y, uint16_t id) { DrawSprite(x, y, id, TDrawKind::Opaque, 255); }
-void DrawKeyed(int16_t x, int16_t y, uint16_t id) { DrawSprite(x, y, id, TDrawKind::Keyed, 255); }
-void DrawAlpha(int16_t x, int16_t y, uint16_t id, uint8_t alpha) {
-  DrawSprite(x, y, id, TDrawKind::Blended, alpha);
-}
+void Draw(int16_t x, int16_t y, uint16_t id) { DrawSprite(x, y, id, TDrawKind::Opaque, Opaque); }
+void DrawKeyed(int16_t x, int16_t y, uint16_t id) { DrawSprite(x, y, id, TDrawKind::Keyed, Opaque); }
+void DrawAlpha(int16_t x, int16_t y, uint16_t id, uint8_t alpha) { DrawSprite(x, y, id, TDrawKind::Blended, alpha); }
 
 void FillRect(int16_t x, int16_t y, uint16_t w, uint16_t h, TColor color) {
   if (VideoDriver != vdFrameBuffer) {
@@ -344,12 +447,13 @@ void FillRect(int16_t x, int16_t y, uint16_t w, uint16_t h, TColor color) {
   }
   if (Screen == nullptr || w == 0 || h == 0) return;
   const uint32_t pixel = SDL_MapRGB(Screen->format, color.R, color.G, color.B);
+  // The cached surface has the plain way's format and colour, so the blit
+  // gives the same pixels.
   SDL_Surface* temp = LiteralDrawing ? NewFillSurface(w, h) : CachedFillSurface(w, h, pixel);
   if (temp == nullptr) return;
   if (LiteralDrawing) SDL_FillRect(temp, nullptr, pixel);
   SetBlending(temp, false, 0, true, color.A);
-  SDL_Rect destination{x, y, w, h};
-  SDL_BlitSurface(temp, nullptr, Screen, &destination);
+  Blit(temp, SDL_Rect{0, 0, w, h}, x, y);
   if (LiteralDrawing) SDL_FreeSurface(temp);
 }
 
