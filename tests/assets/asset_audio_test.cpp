@@ -11,8 +11,6 @@
 namespace assettest {
 namespace {
 
-const char* const kEffects[] = {"step", "health", "keys", "ammo", "door", "end", "mine", "enter", "gun3r"};
-
 struct Wav {
   int channels = 0, rate = 0, bits = 0, format = 0;
   std::vector<int16_t> samples;  // interleaved
@@ -58,7 +56,7 @@ int PeakOf(const std::vector<int16_t>& s, size_t from, size_t to) {
 }
 
 TEST(AssetSounds, EffectsArePcmAt22050HzAndSdlReadsThem) {
-  for (const char* name : kEffects) {
+  for (const std::string& name : kSoundNames) {
     SCOPED_TRACE(name);
     const std::string path = kInstallDir + "Sounds/" + name + ".wav";
     const Wav wav = ParseWav(resources::ReadWholeFile(path));
@@ -85,7 +83,7 @@ TEST(AssetSounds, EffectsArePcmAt22050HzAndSdlReadsThem) {
 // footstep on purpose a little below the rest).
 TEST(AssetSounds, EffectsStartAndEndQuietlyAtSimilarLoudness) {
   const size_t edge = 22050 / 500;  // 2 ms
-  for (const char* name : kEffects) {
+  for (const std::string& name : kSoundNames) {
     SCOPED_TRACE(name);
     const Wav wav = ParseWav(resources::ReadWholeFile(kInstallDir + "Sounds/" + name + ".wav"));
     ASSERT_EQ(wav.error, "");
@@ -95,7 +93,7 @@ TEST(AssetSounds, EffectsStartAndEndQuietlyAtSimilarLoudness) {
     EXPECT_LT(PeakOf(wav.samples, n - edge, n), 3000) << "the tail is cut off";
     EXPECT_LT(PeakOf(wav.samples, 0, n), 32700) << "clipped";
     const double rms = RmsDb(wav.samples);
-    if (std::string(name) == "step") {
+    if (name == "step") {
       EXPECT_GT(rms, -28);
       EXPECT_LT(rms, -15);
     } else {

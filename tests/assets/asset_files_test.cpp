@@ -44,10 +44,7 @@ std::vector<SpriteCase> SpriteCases() {
   // must stay on the 800 x 600 screen.
   for (const char* name : {"go", "1", "2", "3"}) cases.push_back({name, Kind::Keyed, 60, 160, 60, 200});
   for (const char* name : {"next_level", "game_over"}) cases.push_back({name, Kind::Keyed, 200, 450, 50, 150});
-  for (const char* name :
-       {"floor", "floor_worn", "floor_grate", "floor_moss", "wall", "wall_panel", "exit", "floor_hazard"}) {
-    cell(name, Kind::Ground);
-  }
+  for (const std::string& name : kGroundNames) cell(name, Kind::Ground);
   return cases;
 }
 
@@ -216,9 +213,7 @@ std::vector<std::string> LooseFiles() {
   std::vector<std::string> files;
   for (const SpriteCase& c : SpriteCases()) files.push_back(kInstallDir + "Sprites/" + c.name + ".bmp");
   files.push_back(kInstallDir + "Fonts/courier new 10.fnt");
-  for (const char* name : {"step", "health", "keys", "ammo", "door", "end", "mine", "enter", "gun3r"}) {
-    files.push_back(kInstallDir + "Sounds/" + name + ".wav");
-  }
+  for (const std::string& name : kSoundNames) files.push_back(kInstallDir + "Sounds/" + name + ".wav");
   files.push_back(kInstallDir + "Music/maze.ogg");
   return files;
 }

@@ -11,6 +11,29 @@ namespace assettest {
 
 inline const std::string kInstallDir = VEXMOOR_TEST_INSTALL_DIR;
 
+// Sprite ids 1 to 44 in the game's load order (index 0 is id 1).
+inline std::vector<std::string> FixedSpriteNames() {
+  std::vector<std::string> names = {"grass", "grass", "grass", "grass", "cdoor", "cdoor", "keycard", "medkit",
+                                    "ammo", "odoor", "odoor", "mine_active", "mine_inactive", "grass",
+                                    "player_shadow"};
+  for (const char* facing : {"u", "r", "d", "l"}) {
+    for (const char* frame : {"m", "l1", "r1", "r2"}) names.push_back(std::string("player_") + facing + "_" + frame);
+  }
+  for (const char* name : {"start", "lives", "pixel", "go", "1", "2", "3", "next_level", "game_over"}) {
+    names.push_back(name);
+  }
+  for (const char* facing : {"u", "r", "d", "l"}) names.push_back(std::string("player_") + facing + "_fire");
+  return names;
+}
+
+// The ground pictures of level 1's list, in order; they follow as 45 on.
+inline const std::vector<std::string> kGroundNames = {"floor", "floor_worn", "floor_grate", "floor_moss",
+                                                      "wall",  "wall_panel", "exit",        "floor_hazard"};
+
+// Sound ids 1 to 9 in load order.
+inline const std::vector<std::string> kSoundNames = {"step", "health", "keys",  "ammo", "door",
+                                                     "end",  "mine",   "enter", "gun3r"};
+
 inline uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
 }

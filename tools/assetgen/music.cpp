@@ -110,7 +110,8 @@ void BassNote(LoopBuffer& out, double beat, double beats, int note, double gain)
 }
 
 void Bass(LoopBuffer& out, int bar, const Chord& chord) {
-  const int root = chord[0] - 24 + (chord[0] < 52 ? 12 : 0);
+  // The chord's root in the octave from C2 up.
+  const int root = 36 + chord[0] % 12;
   const int phrase = bar / 8;
   if (phrase == 0) {
     BassNote(out, bar * 4, 2, root, 0.22);
