@@ -24,6 +24,8 @@ namespace fs = std::filesystem;
 const char* const kFrames[] = {"title", "countdown", "play", "play-later"};
 constexpr double kAppearSeconds = 40;
 constexpr double kQuitSeconds = 15;
+// The countdown lasts 130 frames, a little over four seconds.
+constexpr double kCountdownSeconds = 5;
 
 // A private copy of the installation directory, so that the scratch files
 // of these runs meet no other run's.
@@ -144,6 +146,11 @@ TEST_F(ShippedGame, OpenGLProgramShowsTitleAndPlayScreenAndEndsOnEscape) {
   std::printf("title: %s\n", Describe(title).c_str());
 
   Key("space");
+  const TComparison three = WaitForPicture(LoadFrame(Prefix + "-fb", "countdown"), game);
+  ASSERT_EQ(three.BeyondTolerance, 0) << "countdown: " << Describe(three);
+  // The countdown's empty steps show the bare play screen too: wait until
+  // it has surely ended before looking at the play screen.
+  std::this_thread::sleep_for(std::chrono::duration<double>(kCountdownSeconds));
   const TComparison play = WaitForPicture(LoadFrame(Prefix + "-fb", "play"), game);
   ASSERT_EQ(play.BeyondTolerance, 0) << "play screen: " << Describe(play);
   std::printf("play: %s\n", Describe(play).c_str());

@@ -33,6 +33,7 @@ struct TShots {
   std::string prefix;
   std::set<std::string> saved;
   uint32_t playFrames = 0;
+  uint32_t countdownFrames = 0;
 
   void Save(const std::string& name) {
     if (saved.count(name) != 0) return;
@@ -41,7 +42,10 @@ struct TShots {
 
   void AfterFrame(uint32_t frame) {
     if (frame == 1 && shell::GameState == shell::gsTitle) Save("title");
-    if (shell::GameState == shell::gsCountdown && shell::CountdownStep == 1) Save("countdown");
+    // The frame that moves to a step still draws the step before it.
+    if (shell::GameState == shell::gsCountdown && shell::CountdownStep == 1 && ++countdownFrames == 2) {
+      Save("countdown");
+    }
     if (shell::GameState == shell::gsPlaying) {
       ++playFrames;
       if (playFrames == kPlayShot) Save("play");
@@ -65,7 +69,7 @@ int main(int argc, char** argv) {
   if (openGL) arguments.push_back("-opengl");
   resources::SetArguments(arguments);
 
-  TShots shots{openGL ? game::vdOpenGL : game::vdFrameBuffer, argv[3], {}};
+  TShots shots{openGL ? game::vdOpenGL : game::vdFrameBuffer, argv[3], {}, 0, 0};
   shell::TLoopHooks hooks;
   hooks.fixedSeed = true;
   hooks.seed = 1;
