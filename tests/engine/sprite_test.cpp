@@ -245,7 +245,8 @@ TEST_F(SpriteLoadTest, SpritesLoadedBeforeTheScreenAreConvertedLater) {
 }
 
 // The converted copies must not change a single pixel: a busy scene with
-// pictures full of black, near-black and random colours, drawn both ways.
+// pictures full of black, near-black and random colours, and text, drawn
+// both ways.
 TEST_F(SpriteLoadTest, ConvertedDrawingMatchesLiteralDrawingPixelForPixel) {
   std::mt19937 random(20261209);
   auto channel = [&](void) { return static_cast<uint8_t>(random() % 256); };
@@ -263,6 +264,18 @@ TEST_F(SpriteLoadTest, ConvertedDrawingMatchesLiteralDrawingPixelForPixel) {
     }
     ids.push_back(LoadPicture("random" + std::to_string(n), p));
   }
+  // A font of random glyphs, some reaching outside its image.
+  TPicture glyphs(64, 16);
+  for (TRgb& c : glyphs.pixels) c = random() % 3 == 0 ? Black : TRgb{channel(), channel(), channel()};
+  testmedia::TGlyphTable table{};
+  auto below = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
+  for (testmedia::TGlyphRecord& g : table) g = {below(70), below(20), below(12), below(20)};
+  testmedia::WriteFile(dir.Path() + "Fonts/random.fnt", testmedia::FontFile(glyphs, table));
+  const uint16_t font = game::LoadFont("random");
+  ASSERT_EQ(font, 1);
+  std::string text;
+  for (int n = 0; n < 40; ++n) text.push_back(static_cast<char>(32 + random() % 96));
+
   struct TStep {
     int kind;
     int16_t x, y;
@@ -273,7 +286,7 @@ TEST_F(SpriteLoadTest, ConvertedDrawingMatchesLiteralDrawingPixelForPixel) {
   std::vector<TStep> steps;
   for (int n = 0; n < 400; ++n) {
     const uint8_t alphas[] = {0, 1, 64, 127, 128, 129, 192, 254, 255, channel()};
-    steps.push_back(TStep{static_cast<int>(random() % 4), static_cast<int16_t>(static_cast<int>(random() % 900) - 50),
+    steps.push_back(TStep{static_cast<int>(random() % 5), static_cast<int16_t>(static_cast<int>(random() % 900) - 50),
                           static_cast<int16_t>(static_cast<int>(random() % 700) - 50), ids[random() % ids.size()],
                           static_cast<uint16_t>(random() % 120), static_cast<uint16_t>(random() % 120),
                           alphas[random() % 10], TRgb{channel(), channel(), channel()}});
@@ -286,6 +299,7 @@ TEST_F(SpriteLoadTest, ConvertedDrawingMatchesLiteralDrawingPixelForPixel) {
         case 0: game::Draw(s.x, s.y, s.id); break;
         case 1: game::DrawKeyed(s.x, s.y, s.id); break;
         case 2: game::DrawAlpha(s.x, s.y, s.id, s.alpha); break;
+        case 3: game::DrawText(s.x, s.y, font, s.alpha, text.c_str() + s.w % 20); break;
         default: game::FillRect(s.x, s.y, s.w, s.h, game::RGBA(s.colour.r, s.colour.g, s.colour.b, s.alpha)); break;
       }
     }
