@@ -1,0 +1,92 @@
+#include "tests/game/game_run.h"
+
+#include <stdexcept>
+
+#include "engine/game.h"
+#include "main/game_vars.h"
+#include "tools/replay/replay_run.h"
+
+namespace vxtest {
+
+namespace {
+
+// The sound observer is a plain function, so it reports to the one run.
+GameRun* CurrentRun = nullptr;
+uint32_t CurrentFrame = 0;
+std::vector<std::pair<uint32_t, uint16_t>>* SoundLog = nullptr;
+
+void RecordSound(uint16_t id) {
+  if (SoundLog) SoundLog->emplace_back(CurrentFrame, id);
+}
+
+}  // namespace
+
+TSnapshot TakeSnapshot(uint32_t frame) {
+  using namespace shell;
+  TSnapshot s;
+  s.frame = frame;
+  s.state = GameState;
+  s.level = Level;
+  s.lives = Lives;
+  s.score = Score;
+  s.health = Health;
+  s.ammo = Ammo;
+  s.skill = Skill;
+  s.timer = StateTimer;
+  s.countdownStep = CountdownStep;
+  s.blinkStep = BlinkStep;
+  s.viewX = ViewX;
+  s.viewY = ViewY;
+  s.scrollX = ScrollX;
+  s.scrollY = ScrollY;
+  s.direction = Direction;
+  s.moving = Moving;
+  s.inventory = Inventory;
+  return s;
+}
+
+int GameRun::Run(const std::string& installDir, uint32_t maxFrames, uint32_t seed) {
+  if (CurrentRun) throw std::logic_error("one game run per process");
+  CurrentRun = this;
+  SoundLog = &sounds_;
+  game::SetSoundObserver(&RecordSound);
+  shell::TLoopHooks hooks;
+  hooks.fixedSeed = true;
+  hooks.seed = seed;
+  hooks.beforePass = [this](uint32_t frame) {
+    CurrentFrame = frame;
+    replay::ApplyKeys(keys ? keys(frame) : 0);
+  };
+  hooks.afterFrame = [this, maxFrames](uint32_t frame) {
+    frames_.push_back(TakeSnapshot(frame));
+    if (frame >= maxFrames || (goOn && !goOn(frames_.back()))) game::RequestQuit();
+  };
+  replay::TRunSetup setup;
+  setup.dir = installDir;
+  const int status = replay::RunGame(setup, hooks);
+  game::SetSoundObserver(nullptr);
+  SoundLog = nullptr;
+  return status;
+}
+
+const TSnapshot& GameRun::After(uint32_t n) const {
+  if (n == 0 || n > frames_.size())
+    throw std::out_of_range("frame " + std::to_string(n) + " was not reached (the run has " +
+                            std::to_string(frames_.size()) + ")");
+  return frames_[n - 1];
+}
+
+std::vector<uint32_t> GameRun::FramesWithSound(uint16_t sound) const {
+  std::vector<uint32_t> result;
+  for (const auto& [frame, id] : sounds_)
+    if (id == sound) result.push_back(frame);
+  return result;
+}
+
+uint32_t GameRun::FirstFrame(uint32_t from, const std::function<bool(const TSnapshot&)>& test) const {
+  for (uint32_t n = from + 1; n <= frames_.size(); ++n)
+    if (test(frames_[n - 1])) return n;
+  return 0;
+}
+
+}  // namespace vxtest

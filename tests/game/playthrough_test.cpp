@@ -1,0 +1,122 @@
+// The shipped levels played through the real loop along the routes that
+// vexmoor-levelcheck finds, from the first level round to the first again.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+#include "main/game_vars.h"
+#include "tests/game/game_run.h"
+#include "tests/game/support.h"
+#include "tests/game/test_paths.h"
+
+namespace vxtest {
+namespace {
+
+using namespace shell;
+
+constexpr uint16_t LevelCount = 4;
+
+// The routes vexmoor-levelcheck prints for the shipped maps, by level.
+std::map<uint16_t, std::string> ShippedRoutes() {
+  std::vector<std::string> command = {std::string(BinDir) + "/vexmoor-levelcheck"};
+  for (int n = 1; n <= LevelCount; ++n)
+    command.push_back(std::string(InstallDir) + "/Maps/level" + std::to_string(n) + ".map");
+  const TProcessResult result = RunProgram(command, InstallDir);
+  EXPECT_EQ(result.status, 0) << result.err;
+  std::map<uint16_t, std::string> routes;
+  std::istringstream lines(result.out);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t at = line.find(": route ");
+    if (at == std::string::npos) continue;
+    const std::string path = line.substr(0, at);
+    const size_t digit = path.rfind("level") + 5;
+    routes[static_cast<uint16_t>(std::stoi(path.substr(digit)))] = line.substr(at + 8);
+  }
+  return routes;
+}
+
+replay::TKeySet ArrowKey(char move) {
+  switch (move) {
+    case 'U': return replay::KeyBit("up");
+    case 'D': return replay::KeyBit("down");
+    case 'L': return replay::KeyBit("left");
+    case 'R': return replay::KeyBit("right");
+  }
+  throw std::invalid_argument(std::string("not a move: ") + move);
+}
+
+// What happened on one level.
+struct TLevelPlay {
+  uint32_t firstPlayFrame = 0;
+  uint32_t exitFrame = 0;
+  size_t movesMade = 0;
+  int32_t scoreAtExit = 0;
+  uint16_t livesAtExit = 0;
+};
+
+TEST(Playthrough, EveryShippedLevelAlongItsRouteThenLevelOneAgain) {
+  const auto routes = ShippedRoutes();
+  ASSERT_EQ(routes.size(), LevelCount) << "a level without a route";
+  TempDir install;
+  MakeInstallCopy(install.Path(), {});
+
+  std::map<uint16_t, TLevelPlay> played;
+  size_t nextMove = 0;
+  bool arrowHeld = false;
+  uint16_t levelsDone = 0;
+  uint16_t currentLevel = 0;
+  TSnapshot wrapped;  // the state when level 1 came round again
+
+  GameRun run;
+  run.keys = [&](uint32_t frame) -> replay::TKeySet {
+    arrowHeld = false;
+    if (frame == 1) return replay::KeyBit("space");
+    const std::string& route = routes.at(Level);
+    if (GameState != gsPlaying || Moving || nextMove >= route.size()) return 0;
+    arrowHeld = true;
+    return ArrowKey(route[nextMove]);
+  };
+  run.goOn = [&](const TSnapshot& after) {
+    TLevelPlay& level = played[after.level];
+    if (after.state == gsPlaying && level.firstPlayFrame == 0) level.firstPlayFrame = after.frame;
+    // The held arrow was taken when a step began in this frame.
+    if (arrowHeld && after.moving) ++nextMove;
+    if (after.state == gsLevelDone && level.exitFrame == 0 && levelsDone < LevelCount) {
+      level.exitFrame = after.frame;
+      level.movesMade = nextMove;
+      level.scoreAtExit = after.score;
+      level.livesAtExit = after.lives;
+      ++levelsDone;
+    }
+    if (after.level != currentLevel) {
+      // The next level began (its countdown runs).
+      currentLevel = after.level;
+      nextMove = 0;
+      if (levelsDone == LevelCount) {
+        wrapped = after;
+        return false;
+      }
+    }
+    return after.state != gsDying && after.state != gsGameOver;
+  };
+  const int status = run.Run(install.Path().string(), 20000);
+  EXPECT_EQ(status, 0);
+
+  for (uint16_t n = 1; n <= LevelCount; ++n) {
+    SCOPED_TRACE("level " + std::to_string(n));
+    const TLevelPlay& level = played[n];
+    ASSERT_NE(level.exitFrame, 0u) << "the exit was not reached; last state " << run.Frames().back().state
+                                   << " after " << nextMove << " moves";
+    EXPECT_EQ(level.movesMade, routes.at(n).size()) << "the exit came before the route's end";
+    EXPECT_EQ(level.livesAtExit, 3);
+  }
+  EXPECT_EQ(wrapped.level, 1) << "after level 4 comes level 1";
+  EXPECT_EQ(wrapped.state, gsCountdown);
+  EXPECT_EQ(wrapped.score, played[LevelCount].scoreAtExit);
+  EXPECT_EQ(wrapped.lives, played[LevelCount].livesAtExit);
+  EXPECT_GT(wrapped.score, 4 * 250);
+}
+
+}  // namespace
+}  // namespace vxtest

@@ -1,0 +1,89 @@
+// Both programs as they are started: headless, from another working
+// directory, ended by the system's termination signal, and with a resource
+// missing.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include "tests/game/support.h"
+#include "tests/game/test_paths.h"
+
+namespace vxtest {
+namespace {
+
+// Seconds a program may take to load (the sanitizer build is slow).
+constexpr double LoadSeconds = 90;
+constexpr double EndSeconds = 30;
+
+// The lines of a text, without empty ones.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+class Programs : public ::testing::TestWithParam<const char*> {
+ protected:
+  std::string Program() const { return (install_.Path() / GetParam()).string(); }
+  TempDir install_;
+  TempDir work_;  // the working directory, which must stay empty
+};
+
+TEST_P(Programs, EndOnTerminationWithStatusZeroAndNoScratchFiles) {
+  MakeInstallCopy(install_.Path(), TInstallCopy::WithPrograms());
+  Child game({Program(), "-windowed"}, work_.Path(), DummyDrivers());
+  // The music is the last thing loaded before the main loop: its file in
+  // Data/ shows the loop is about to run.
+  const fs::path music = install_.Path() / "Data" / "temp.dat";
+  ASSERT_TRUE(WaitFor([&] { return fs::exists(music) || !game.Running(); }, LoadSeconds));
+  ASSERT_TRUE(game.Running()) << game.Wait(0).err;
+  Pause(0.5);
+  game.Signal(SIGTERM);
+  const TProcessResult result = game.Wait(EndSeconds);
+  EXPECT_TRUE(result.exited) << "signal " << result.signal << (result.timedOut ? ", timed out" : "");
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_TRUE(ScratchFiles(install_.Path()).empty());
+  EXPECT_TRUE(fs::is_empty(work_.Path()));
+}
+
+TEST_P(Programs, MissingPackedSpriteEndsWithOneLineNamingIt) {
+  MakeInstallCopy(install_.Path(), TInstallCopy::WithPrograms({"Sprites"}));
+  const fs::path missing = install_.Path() / "Sprites" / "medkit.dat";
+  ASSERT_TRUE(fs::remove(missing));
+  const TProcessResult result = RunProgram({Program(), "-windowed"}, work_.Path(), DummyDrivers(), LoadSeconds);
+  ASSERT_TRUE(result.exited) << "signal " << result.signal;
+  EXPECT_NE(result.status, 0);
+  const auto lines = Lines(result.err);
+  ASSERT_EQ(lines.size(), 1u) << result.err;
+  EXPECT_NE(lines[0].find("Sprites/medkit.dat"), std::string::npos) << lines[0];
+  EXPECT_TRUE(ScratchFiles(install_.Path()).empty());
+  EXPECT_TRUE(fs::is_empty(work_.Path()));
+}
+
+TEST_P(Programs, MissingLooseSpriteInDevelopModeEndsWithOneLineNamingIt) {
+  MakeInstallCopy(install_.Path(), TInstallCopy::WithPrograms({"Sprites"}));
+  const fs::path missing = install_.Path() / "Sprites" / "ammo.bmp";
+  if (!fs::exists(missing)) GTEST_SKIP() << "the installation has no loose sprites";
+  ASSERT_TRUE(fs::remove(missing));
+  const TProcessResult result =
+      RunProgram({Program(), "-windowed", "-develop"}, work_.Path(), DummyDrivers(), LoadSeconds);
+  ASSERT_TRUE(result.exited) << "signal " << result.signal;
+  EXPECT_NE(result.status, 0);
+  const auto lines = Lines(result.err);
+  ASSERT_EQ(lines.size(), 1u) << result.err;
+  EXPECT_NE(lines[0].find("Sprites/ammo.bmp"), std::string::npos) << lines[0];
+  EXPECT_TRUE(fs::is_empty(work_.Path()));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothBuilds, Programs, ::testing::Values("vexmoor", "vexmoor-sw"),
+                         [](const auto& info) { return std::string(info.param) == "vexmoor" ? "Main" : "Second"; });
+
+}  // namespace
+}  // namespace vxtest
