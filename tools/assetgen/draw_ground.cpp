@@ -148,11 +148,11 @@ Image FloorGrate() {
 }
 
 void MossPatch(cairo_t* cr, Rng& rng, double cx, double cy, double radius) {
-  for (int i = 0; i < 40; ++i) {
+  for (int i = 0; i < 26; ++i) {
     const double a = rng.Range(0, 2 * M_PI), r = radius * std::sqrt(rng.Unit());
     const double x = cx + std::cos(a) * r, y = cy + std::sin(a) * r;
-    cairo_arc(cr, x, y, rng.Range(2, 5), 0, 2 * M_PI);
-    SetColor(cr, Mix(kMoss, {150, 190, 90}, rng.Range(0, 0.45)), 0.9);
+    cairo_arc(cr, x, y, rng.Range(1.5, 3.5), 0, 2 * M_PI);
+    SetColor(cr, Mix(kMoss, {150, 190, 90}, rng.Range(0, 0.4)), 0.8);
     cairo_fill(cr);
   }
 }
@@ -163,15 +163,15 @@ Image FloorMoss() {
   MetalFloor(cr, 303);
   Rng rng(3030);
   // Moss creeping out of the seams.
-  MossPatch(cr, rng, 30, 62, 16);
-  MossPatch(cr, rng, 62, 34, 11);
-  MossPatch(cr, rng, 48, 84, 9);
+  MossPatch(cr, rng, 26, 66, 10);
+  MossPatch(cr, rng, 47, 50, 6);
+  MossPatch(cr, rng, 70, 30, 7);
   return Capture(canvas.surface(), Backdrop::Opaque);
 }
 
 // One stone of a wall course, raised and lit from the top-left.
 void Stone(cairo_t* cr, Rng& rng, double x, double y, double w, double h) {
-  const Rgb tone = Mix(kStone, {150, 140, 124}, rng.Range(0, 0.6));
+  const Rgb tone = Mix(kStone, {126, 116, 102}, rng.Range(0, 0.7));
   RoundedRect(cr, x + 1, y + 1, w - 2, h - 2, 3);
   FillLit(cr, tone, 0.32);
   Outline(cr, 1.5, {58, 52, 46});
@@ -192,12 +192,12 @@ Image Wall() {
   FillFlat(cr, {58, 52, 46});
   Done(cr);
   Rng rng(4040);
-  // Three courses of stone, the middle one offset by half a stone; the
-  // pattern repeats across cell edges.
-  for (int row = 0; row < 3; ++row) {
-    const double y = row * 32;
-    const double offset = row == 1 ? -24 : 0;
-    for (double x = offset; x < kCell; x += 48) Stone(cr, rng, x, y, 48, 32);
+  // Four courses of stone, every other one offset by half a stone, so the
+  // bond carries on across cell edges both ways.
+  for (int row = 0; row < 4; ++row) {
+    const double y = row * 24;
+    const double offset = row % 2 ? -24 : 0;
+    for (double x = offset; x < kCell; x += 48) Stone(cr, rng, x, y, 48, 24);
   }
   Grain(cr, 4041, 400, 0.08);
   return Capture(canvas.surface(), Backdrop::Opaque);
@@ -206,7 +206,7 @@ Image Wall() {
 Image WallPanel() {
   Canvas canvas(kCell, kCell);
   cairo_t* cr = canvas.cr();
-  Plate(cr, kSteel, 8);
+  Plate(cr, Mix(kSteel, kSlate, 0.35), 8);
   // Vertical ribs of a bulkhead and a lit strip.
   for (double x = 20; x < 80; x += 14) {
     cairo_rectangle(cr, x, 14, 6, 68);
@@ -299,11 +299,15 @@ Image Grass() {
   // Tufts of moor grass with a few heather flowers; blades lean right and
   // catch the light on their upper-left side.
   for (int i = 0; i < 260; ++i) {
-    const double x = rng.Range(-4, kCell + 4), y = rng.Range(-4, kCell + 8);
+    const double x = rng.Range(0, kCell), y = rng.Range(0, kCell);
     const double len = rng.Range(6, 13), lean = rng.Range(-2, 5);
-    for (double wrap : {0.0, -static_cast<double>(kCell), static_cast<double>(kCell)}) {
-      cairo_move_to(cr, x + wrap, y);
-      cairo_line_to(cr, x + wrap + lean, y - len);
+    // Drawn again one cell over in every direction, so the tile repeats
+    // without seams.
+    for (int dx = -1; dx <= 1; ++dx) {
+      for (int dy = -1; dy <= 1; ++dy) {
+        cairo_move_to(cr, x + dx * kCell, y + dy * kCell);
+        cairo_line_to(cr, x + dx * kCell + lean, y + dy * kCell - len);
+      }
     }
     cairo_set_line_width(cr, 1.5);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);

@@ -16,13 +16,11 @@ constexpr double kCentre = kCell / 2.0;
 constexpr Rgb kArmour = kRust;
 constexpr Rgb kCloth{104, 112, 76};
 constexpr Rgb kBoot{122, 88, 60};
-constexpr Rgb kHelmet{92, 110, 70};
 constexpr Rgb kGunMetal{70, 76, 88};
-constexpr Rgb kVisor{96, 226, 244};
 
 // Where the weapon's muzzle lies in the upward figure; the flash overlays
 // are centred on it.
-constexpr double kMuzzleX = 59, kMuzzleY = 11;
+constexpr double kMuzzleX = 53, kMuzzleY = 11;
 
 // Forward offsets (negative is ahead) of the left and right boot per frame:
 // middle, left forward, right forward, right further forward.
@@ -145,10 +143,10 @@ void Head(cairo_t* cr) {
 
 void Figure(cairo_t* cr, int frame) {
   const Stride& stride = kStrides[frame];
-  Leg(cr, 40, stride.left);
-  Leg(cr, 56, stride.right);
+  Leg(cr, 37, stride.left);
+  Leg(cr, 61, stride.right);
   Body(cr);
-  Arm(cr, 66, 47, kMuzzleX + 1, 40);
+  Arm(cr, 66, 47, kMuzzleX + 2, 40);
   Weapon(cr);
   Arm(cr, 30, 47, kMuzzleX - 3, 27);
   Head(cr);

@@ -156,16 +156,24 @@ Image DrawCountdown(const std::string& text) {
 Image DrawLives() {
   Canvas canvas(kLivesSize, kLivesSize);
   cairo_t* cr = canvas.cr();
-  // The player's helmet, visor forward.
-  cairo_arc(cr, 15, 15, 12, 0, 2 * M_PI);
-  FillRound(cr, Mix(kRust, kAmber, 0.35), 0.5);
-  Outline(cr, 2);
+  // The player's head and shoulders as the figure shows them, facing up.
+  cairo_save(cr);
+  cairo_translate(cr, 15, 19);
+  cairo_scale(cr, 13, 7.5);
+  cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+  cairo_restore(cr);
+  FillRound(cr, kRust, 0.4);
+  Outline(cr, 1.5);
   Done(cr);
-  cairo_arc(cr, 15, 15, 12, M_PI * 1.15, M_PI * 1.85);
-  cairo_arc_negative(cr, 15, 13, 7, M_PI * 1.85, M_PI * 1.15);
+  cairo_arc(cr, 15, 16, 8.5, 0, 2 * M_PI);
+  FillRound(cr, kHelmet, 0.5);
+  Outline(cr, 1.5);
+  Done(cr);
+  cairo_arc(cr, 15, 16, 8.5, M_PI * 1.12, M_PI * 1.88);
+  cairo_arc_negative(cr, 15, 15, 4.5, M_PI * 1.9, M_PI * 1.1);
   cairo_close_path(cr);
-  FillLit(cr, {96, 226, 244}, 0.4);
-  Outline(cr, 1.2);
+  FillLit(cr, kVisor, 0.4);
+  Outline(cr, 1);
   Done(cr);
   return Capture(canvas.surface(), Backdrop::Keyed);
 }

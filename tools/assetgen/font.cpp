@@ -15,6 +15,10 @@ constexpr int kColumns = 16;
 // Coverage below this is dropped to black (the font's transparent colour);
 // what remains is a grey well clear of black.
 constexpr int kInkThreshold = 72;
+// A one-pixel shadow down-right of every stroke (the light comes from the
+// top-left), so the text reads over light ground too. Dark, but well clear
+// of what a 16-bit screen rounds to black.
+constexpr uint8_t kShadow[3] = {22, 22, 30};
 
 struct Glyph {
   uint32_t x = 0, y = 0, w = 0, h = 0;
@@ -65,6 +69,25 @@ void Blit(Image& image, const FT_GlyphSlot slot, int cellX, int cellY, int cellW
   }
 }
 
+bool IsInk(const Image& image, int x, int y) {
+  const uint8_t* p = image.At(x, y);
+  return p[0] > kShadow[0] || p[1] > kShadow[1] || p[2] > kShadow[2];
+}
+
+// Puts the shadow to the right of and below each ink pixel of the cell,
+// wherever there is no ink already.
+void Shade(Image& image, int cellX, int cellY, int cellW, int cellH) {
+  for (int y = cellY + cellH - 1; y >= cellY; --y) {
+    for (int x = cellX + cellW - 1; x >= cellX; --x) {
+      if (IsInk(image, x, y)) continue;
+      const bool left = x > cellX && IsInk(image, x - 1, y);
+      const bool above = y > cellY && IsInk(image, x, y - 1);
+      const bool diagonal = x > cellX && y > cellY && IsInk(image, x - 1, y - 1);
+      if (left || above || diagonal) std::copy(kShadow, kShadow + 3, image.At(x, y));
+    }
+  }
+}
+
 }  // namespace
 
 std::vector<uint8_t> BuildFont(const std::string& ttfPath, int pixelSize) {
@@ -91,6 +114,7 @@ std::vector<uint8_t> BuildFont(const std::string& ttfPath, int pixelSize) {
       throw std::runtime_error(ttfPath + ": cannot render character " + std::to_string(code));
     }
     Blit(image, face.get()->glyph, cellX, cellY, cellW, cellH, ascent);
+    Shade(image, cellX, cellY, cellW, cellH);
   }
 
   std::vector<uint8_t> file = EncodeBmp(image);

@@ -16,7 +16,8 @@ inline constexpr size_t kGlyphTableSize = 2048;
 
 // Renders character codes 32 to 126 of the TrueType font at `ttfPath` with
 // FreeType, hinted, at `pixelSize` pixels to the em, into a grid of equal
-// cells; every other code gets an empty record. Returns the bytes of the
+// cells, white with a dark one-pixel shadow down-right; every other code
+// gets an empty record. Returns the bytes of the
 // ".fnt" file. Throws std::runtime_error when the font cannot be loaded.
 std::vector<uint8_t> BuildFont(const std::string& ttfPath, int pixelSize);
 

@@ -44,7 +44,7 @@ void Generate(const std::string& dir) {
     WriteResource(dir + "Sprites/", sprite.name + ".bmp", EncodeBmp(sprite.image));
   }
   WriteResource(dir + "Fonts/", "courier new 10.fnt",
-                BuildFont(FontDirectory() + "LiberationMono-Regular.ttf", kFontPixels));
+                BuildFont(FontDirectory() + "LiberationMono-Bold.ttf", kFontPixels));
   for (const NamedSound& effect : SynthesiseEffects()) {
     WriteResource(dir + "Sounds/", effect.name + ".wav", EncodeWav(effect.samples, 1));
   }

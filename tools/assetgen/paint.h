@@ -24,7 +24,7 @@ inline constexpr Rgb kSlate{74, 84, 102};
 inline constexpr Rgb kSlateDark{46, 52, 66};
 inline constexpr Rgb kSteel{126, 138, 156};
 inline constexpr Rgb kSteelLight{184, 196, 212};
-inline constexpr Rgb kStone{122, 112, 98};
+inline constexpr Rgb kStone{96, 88, 78};
 inline constexpr Rgb kMoss{78, 120, 58};
 inline constexpr Rgb kGrass{84, 128, 62};
 inline constexpr Rgb kHeather{136, 84, 140};
@@ -37,6 +37,8 @@ inline constexpr Rgb kRust{206, 112, 52};
 inline constexpr Rgb kBrass{214, 170, 84};
 inline constexpr Rgb kOlive{96, 110, 62};
 inline constexpr Rgb kNight{18, 22, 44};
+inline constexpr Rgb kHelmet{92, 110, 70};
+inline constexpr Rgb kVisor{96, 226, 244};
 }  // namespace palette
 
 // Blends a toward b by t (0 gives a, 1 gives b).
