@@ -258,20 +258,6 @@ uint8_t ExpandChannel(uint32_t pixel, uint32_t mask, uint8_t shift, uint8_t loss
   return static_cast<uint8_t>(value);
 }
 
-uint32_t ReadPixel(const uint8_t* p, int bytesPerPixel) {
-  switch (bytesPerPixel) {
-    case 1:
-      return *p;
-    case 2:
-      return *reinterpret_cast<const Uint16*>(p);
-    case 3:
-      return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-             (static_cast<uint32_t>(p[2]) << 16);
-    default:
-      return *reinterpret_cast<const Uint32*>(p);
-  }
-}
-
 }  // namespace
 
 bool ReadScreen(std::vector<uint8_t>& rgb, int& width, int& height) {
@@ -284,7 +270,7 @@ bool ReadScreen(std::vector<uint8_t>& rgb, int& width, int& height) {
   for (int y = 0; y < height; ++y) {
     const uint8_t* row = static_cast<const uint8_t*>(Screen->pixels) + static_cast<size_t>(y) * Screen->pitch;
     for (int x = 0; x < width; ++x) {
-      const uint32_t pixel = ReadPixel(row + x * f->BytesPerPixel, f->BytesPerPixel);
+      const uint32_t pixel = PixelAt(row + x * f->BytesPerPixel, f->BytesPerPixel);
       uint8_t* out = &rgb[(static_cast<size_t>(y) * width + x) * 3];
       if (f->palette != nullptr) {
         const SDL_Color& c = f->palette->colors[pixel % f->palette->ncolors];

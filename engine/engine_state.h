@@ -41,6 +41,10 @@ bool OpenGLReady();
 std::string ResourceFile(const std::string& folder, const std::string& name,
                          const std::string& looseExtension);
 
+// The raw value of the pixel at p, 1 to 4 bytes per pixel (little-endian
+// memory, as SDL stores it).
+uint32_t PixelAt(const uint8_t* p, int bytesPerPixel);
+
 // Prepares a freshly loaded picture for fast drawing on the current
 // frame-buffer screen (nothing without one).
 void PrepareScreenCopies(CSprite& sprite);

@@ -132,8 +132,12 @@ uint16_t PeekNextTexture();
 // the same pixels. Off at start-up.
 void SetLiteralDrawing(bool literal);
 
-// Copies the back buffer as 8-bit RGB rows, top to bottom; false without a
-// screen.
+// Copies the frame-buffer screen (the picture drawn since the last present)
+// as 8-bit RGB rows, top to bottom; false without a frame-buffer screen.
+// Each channel is widened to 8 bits by moving it to the top of the byte and
+// repeating its highest bits in the freed low bits, so 0 stays 0 and the
+// channel's maximum becomes 255 (16-bit red 16 of 31 reads 132, green 32 of
+// 63 reads 130).
 bool ReadScreen(std::vector<uint8_t>& rgb, int& width, int& height);
 
 // ---------------------------------------------------------------- sprites

@@ -57,21 +57,6 @@ namespace {
 constexpr uint32_t KeyColour = 0xFF000000u;
 constexpr uint8_t Opaque = 255;
 
-// A raw pixel value at p, 1 to 4 bytes per pixel (little-endian memory).
-uint32_t PixelAt(const uint8_t* p, int bytesPerPixel) {
-  switch (bytesPerPixel) {
-    case 1:
-      return *p;
-    case 2:
-      return *reinterpret_cast<const Uint16*>(p);
-    case 3:
-      return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-             (static_cast<uint32_t>(p[2]) << 16);
-    default:
-      return *reinterpret_cast<const Uint32*>(p);
-  }
-}
-
 void WritePixel(uint8_t* p, int bytesPerPixel, uint32_t value) {
   switch (bytesPerPixel) {
     case 1:
@@ -301,6 +286,20 @@ void DrawPlain(CSprite& sprite, const SDL_Rect& source, int x, int y, TDrawKind 
 }  // namespace
 
 namespace state {
+
+uint32_t PixelAt(const uint8_t* p, int bytesPerPixel) {
+  switch (bytesPerPixel) {
+    case 1:
+      return *p;
+    case 2:
+      return *reinterpret_cast<const Uint16*>(p);
+    case 3:
+      return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+             (static_cast<uint32_t>(p[2]) << 16);
+    default:
+      return *reinterpret_cast<const Uint32*>(p);
+  }
+}
 
 std::string ResourceFile(const std::string& folder, const std::string& name,
                          const std::string& looseExtension) {
