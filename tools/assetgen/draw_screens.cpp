@@ -119,7 +119,9 @@ Image DrawTitle() {
   FillFlat(cr, {226, 236, 244});
   Outline(cr, 1.5);
   Done(cr);
-  return Capture(canvas.surface(), Backdrop::Opaque);
+  Image title = Capture(canvas.surface(), Backdrop::Opaque);
+  DitherFor16Bit(title);
+  return title;
 }
 
 Image DrawBanner(const std::string& text) {

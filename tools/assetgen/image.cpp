@@ -1,5 +1,6 @@
 #include "tools/assetgen/image.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace assetgen {
@@ -73,6 +74,22 @@ Image Capture(cairo_surface_t* surface, Backdrop backdrop) {
     }
   }
   return image;
+}
+
+void DitherFor16Bit(Image& image) {
+  static constexpr int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      uint8_t* p = image.At(x, y);
+      if ((p[0] | p[1] | p[2]) == 0) continue;
+      const int t = kBayer[y % 4][x % 4];
+      // Five bits of red and blue drop 3 low bits (steps of 8), six of
+      // green drop 2 (steps of 4).
+      p[0] = static_cast<uint8_t>(std::min(255, p[0] + t / 2));
+      p[1] = static_cast<uint8_t>(std::min(255, p[1] + t / 4));
+      p[2] = static_cast<uint8_t>(std::min(255, p[2] + t / 2));
+    }
+  }
 }
 
 std::vector<uint8_t> EncodeBmp(const Image& image) {

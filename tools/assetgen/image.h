@@ -40,6 +40,11 @@ bool IsNearBlack(uint8_t r, uint8_t g, uint8_t b);
 // Turns a finished ARGB32 cairo surface into a picture by the backdrop's rule.
 Image Capture(cairo_surface_t* surface, Backdrop backdrop);
 
+// Adds an ordered (4 x 4 Bayer) bias below one step of a 5-6-5 screen to
+// every pixel, so that smooth gradients come out dithered rather than banded
+// when the screen drops the low bits. Pure black stays black.
+void DitherFor16Bit(Image& image);
+
 // The bytes of a 24-bit uncompressed bottom-up BMP file of the picture.
 std::vector<uint8_t> EncodeBmp(const Image& image);
 

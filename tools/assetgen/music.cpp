@@ -16,8 +16,11 @@ constexpr int kBeatsPerMinute = 112;
 constexpr int kBars = 32;
 constexpr double kBeat = 60.0 / kBeatsPerMinute;
 constexpr double kBar = 4 * kBeat;
-constexpr double kMusicRmsDb = -14;
-constexpr double kMusicPeak = 0.95;
+// Level of the mix: the drum hits may overshoot the ceiling a little before
+// the soft limiter rounds them off.
+constexpr double kMusicRmsDb = -15.5;
+constexpr double kOvershootDb = 4;
+constexpr double kCeiling = 0.95;
 constexpr uint32_t kStreamSerial = 0x56584d5a;  // fixed, so every build writes the same bytes
 
 // A stereo buffer that wraps round: writing past its end lands at its start.
@@ -233,7 +236,8 @@ Samples ComposeMaze() {
     interleaved[2 * i] = buffer.Left()[i];
     interleaved[2 * i + 1] = buffer.Right()[i];
   }
-  Normalise(interleaved, kMusicRmsDb, 20 * std::log10(kMusicPeak));
+  Normalise(interleaved, kMusicRmsDb, kOvershootDb);
+  for (float& sample : interleaved) sample = static_cast<float>(kCeiling * std::tanh(sample / kCeiling));
   return interleaved;
 }
 
