@@ -87,7 +87,7 @@ void Pad(LoopBuffer& out, int bar, const Chord& chord) {
         phase += increment;
         if (phase >= 1) phase -= 1;
         const double v = filter.Process(static_cast<float>(Saw(phase, increment)));
-        out.Add(first + i, 0.05 * env * v, pan);
+        out.Add(first + i, 0.05 * env * v * SpanEnd(i, frames), pan);
       }
     }
   }
@@ -108,7 +108,7 @@ void BassNote(LoopBuffer& out, double beat, double beats, int note, double gain)
     double env = Pluck(t, 0.004, 0.35);
     if (t > beats * kBeat) env *= std::exp(-(t - beats * kBeat) / 0.03);
     const double v = filter.Process(static_cast<float>(Saw(phase, increment) + 0.6 * std::sin(2 * M_PI * phase)));
-    out.Add(first + i, gain * env * v, 0);
+    out.Add(first + i, gain * env * v * SpanEnd(i, frames), 0);
   }
 }
 
@@ -134,7 +134,7 @@ void Pluck16(LoopBuffer& out, double beat, int note, double gain, double pan) {
     const double t = static_cast<double>(i) / kSampleRate;
     const double phase = 2 * M_PI * hz * t;
     const double v = std::sin(phase) + 0.25 * std::sin(2 * phase) + 0.1 * std::sin(3 * phase);
-    const double env = Pluck(t, 0.003, 0.09) * (t > 0.45 ? (0.5 - t) / 0.05 : 1);
+    const double env = Pluck(t, 0.003, 0.09) * SpanEnd(i, frames);
     out.Add(first + i, gain * env * v, pan);
   }
 }
@@ -163,7 +163,8 @@ void LeadNote(LoopBuffer& out, double beat, double beats, int note, double gain)
     phase += 2 * M_PI * hz * vibrato / kSampleRate;
     double env = std::min(1.0, t / 0.05) * std::exp(-t / 2.5);
     if (t > beats * kBeat) env *= std::exp(-(t - beats * kBeat) / 0.15);
-    const double v = std::sin(phase) + 0.3 * std::sin(2 * phase) + 0.08 * std::sin(3 * phase);
+    const double v =
+        (std::sin(phase) + 0.3 * std::sin(2 * phase) + 0.08 * std::sin(3 * phase)) * SpanEnd(i, frames);
     out.Add(first + i, gain * env * v, 0.2);
     out.Add(first + i + FrameAt(1.5), 0.3 * gain * env * v, -0.5);  // a dotted-quarter echo
   }
@@ -190,7 +191,7 @@ void Kick(LoopBuffer& out, double beat, double gain) {
   for (size_t i = 0; i < frames; ++i) {
     const double t = static_cast<double>(i) / kSampleRate;
     phase += 2 * M_PI * (45 + 75 * std::exp(-t / 0.03)) / kSampleRate;
-    out.Add(first + i, gain * std::sin(phase) * Pluck(t, 0.002, 0.09) * (t > 0.2 ? (0.25 - t) / 0.05 : 1), 0);
+    out.Add(first + i, gain * std::sin(phase) * Pluck(t, 0.002, 0.09) * SpanEnd(i, frames), 0);
   }
 }
 
@@ -200,7 +201,8 @@ void Hat(LoopBuffer& out, Rng& rng, double beat, double gain, double pan) {
   const size_t first = FrameAt(beat);
   for (size_t i = 0; i < frames; ++i) {
     const double t = static_cast<double>(i) / kSampleRate;
-    out.Add(first + i, gain * filter.Process(static_cast<float>(rng.Range(-1, 1))) * Pluck(t, 0.001, 0.012), pan);
+    const double v = filter.Process(static_cast<float>(rng.Range(-1, 1)));
+    out.Add(first + i, gain * v * Pluck(t, 0.001, 0.012) * SpanEnd(i, frames), pan);
   }
 }
 

@@ -18,6 +18,7 @@ constexpr double kFadeIn = 0.002, kFadeOut = 0.012;
 
 double Noise(Rng& rng) { return rng.Range(-1, 1); }
 
+
 // Adds a sine sweeping exponentially from `from` to `to` Hz, shaped by a
 // pluck envelope.
 void AddSweep(Samples& out, double start, double length, double from, double to, double gain, double attack,
@@ -28,7 +29,7 @@ void AddSweep(Samples& out, double start, double length, double from, double to,
     const double t = static_cast<double>(i) / kSampleRate;
     const double hz = from * std::pow(to / from, t / length);
     phase += 2 * M_PI * hz / kSampleRate;
-    out[first + i] += static_cast<float>(gain * std::sin(phase) * Pluck(t, attack, decay));
+    out[first + i] += static_cast<float>(gain * std::sin(phase) * Pluck(t, attack, decay) * SpanEnd(i, count));
   }
 }
 
@@ -38,7 +39,8 @@ void AddNoise(Samples& out, Rng& rng, Biquad filter, double start, double length
   const size_t first = SampleCount(start), count = SampleCount(length);
   for (size_t i = 0; i < count && first + i < out.size(); ++i) {
     const double t = static_cast<double>(i) / kSampleRate;
-    out[first + i] += static_cast<float>(gain * filter.Process(static_cast<float>(Noise(rng))) * Pluck(t, attack, decay));
+    const double envelope = Pluck(t, attack, decay) * SpanEnd(i, count);
+    out[first + i] += static_cast<float>(gain * filter.Process(static_cast<float>(Noise(rng))) * envelope);
   }
 }
 
@@ -58,7 +60,7 @@ void AddVoice(Samples& out, double start, double length, double note, double gai
     const double t = static_cast<double>(i) / kSampleRate;
     phase += 2 * M_PI * hz * (1 + 0.004 * std::sin(2 * M_PI * 5.5 * t)) / kSampleRate;
     const double wave = std::sin(phase) + std::sin(3 * phase) / 5 + std::sin(5 * phase) / 14;
-    out[first + i] += static_cast<float>(gain * wave * Pluck(t, 0.006, decay));
+    out[first + i] += static_cast<float>(gain * wave * Pluck(t, 0.006, decay) * SpanEnd(i, count));
   }
 }
 
@@ -114,7 +116,7 @@ Samples Door() {
   Biquad band = Biquad::BandPass(2400, 2);
   for (size_t i = 0; i < hiss; ++i) {
     const double t = static_cast<double>(i) / kSampleRate;
-    if (i % 64 == 0) band = Biquad::BandPass(2400 * std::pow(900.0 / 2400, t / 0.5), 2);
+    if (i % 64 == 0) band.TakeResponse(Biquad::BandPass(2400 * std::pow(900.0 / 2400, t / 0.5), 2));
     const double env = std::sin(M_PI * t / 0.5);
     s[i] += static_cast<float>(0.9 * env * band.Process(static_cast<float>(Noise(rng))));
   }

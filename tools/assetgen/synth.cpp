@@ -53,6 +53,10 @@ Biquad Biquad::BandPass(double hz, double q) {
   return f;
 }
 
+void Biquad::TakeResponse(const Biquad& other) {
+  b0_ = other.b0_, b1_ = other.b1_, b2_ = other.b2_, a1_ = other.a1_, a2_ = other.a2_;
+}
+
 float Biquad::Process(float x) {
   const double y = b0_ * x + b1_ * x1_ + b2_ * x2_ - a1_ * y1_ - a2_ * y2_;
   x2_ = x1_, x1_ = x, y2_ = y1_, y1_ = y;

@@ -28,6 +28,9 @@ class Biquad {
   float Process(float x);
   // Moves a low-pass filter's corner without clearing its memory.
   void RetuneLowPass(double hz, double q = 0.707);
+  // Takes over another filter's response, keeping this one's memory, so a
+  // sweeping filter does not click.
+  void TakeResponse(const Biquad& other);
 
  private:
   double b0_ = 1, b1_ = 0, b2_ = 0, a1_ = 0, a2_ = 0;
@@ -40,6 +43,14 @@ inline double Pluck(double t, double attack, double decay) {
   if (t < 0) return 0;
   if (t < attack) return t / attack;
   return std::exp(-(t - attack) / decay);
+}
+
+// 1 inside a span of `count` samples, falling to 0 over its last 5 ms, so a
+// note rendered into a span that ends before it has died away does not click.
+inline double SpanEnd(size_t i, size_t count) {
+  const size_t fade = SampleCount(0.005);
+  const size_t left = count - i;
+  return left >= fade ? 1.0 : static_cast<double>(left) / fade;
 }
 
 // Scales the samples so that their RMS level is `rmsDb` dBFS, but their peak
