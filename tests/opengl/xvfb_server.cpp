@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -30,6 +31,14 @@ bool SocketAccepts(const std::string& path) {
   const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
   close(fd);
   return ok;
+}
+
+// The process id an X server wrote into its lock file; -1 when unreadable.
+pid_t LockOwner(const std::string& lockPath) {
+  std::ifstream in(lockPath);
+  long pid = -1;
+  if (!(in >> pid)) return -1;
+  return static_cast<pid_t>(pid);
 }
 
 }  // namespace
@@ -91,7 +100,9 @@ bool CXvfbServer::TryDisplay(int number) {
       Reason = "Xvfb " + name + " ended at start-up";
       return false;
     }
-    if (SocketAccepts(socketPath)) {
+    // The lock file names the server that owns the display: ours, or one
+    // that another test started at the same moment.
+    if (LockOwner(lock) == pid && SocketAccepts(socketPath)) {
       Pid = pid;
       Name = name;
       return true;
