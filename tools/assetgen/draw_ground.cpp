@@ -121,12 +121,8 @@ Image FloorGrate() {
   // The pit under the grate, darker towards its top-left where the rim
   // shades it.
   cairo_rectangle(cr, 12, 12, 72, 72);
-  cairo_pattern_t* pit = cairo_pattern_create_linear(12, 12, 84, 84);
-  cairo_pattern_add_color_stop_rgb(pit, 0, 0.09, 0.1, 0.13);
-  cairo_pattern_add_color_stop_rgb(pit, 1, 0.2, 0.22, 0.27);
-  cairo_set_source(cr, pit);
-  cairo_fill(cr);
-  cairo_pattern_destroy(pit);
+  FillLinear(cr, 12, 12, 84, 84, {23, 26, 33}, {51, 56, 69});
+  Done(cr);
   // Bars, each lit on its upper-left face.
   for (double x = 15; x < 84; x += 9) {
     cairo_rectangle(cr, x, 12, 4, 72);

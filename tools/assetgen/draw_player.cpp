@@ -56,11 +56,7 @@ void Leg(cairo_t* cr, double hipX, double forward) {
   cairo_stroke(cr);
   cairo_restore(cr);
   // The boot, its toe pointing ahead.
-  cairo_save(cr);
-  cairo_translate(cr, hipX, footY - 2);
-  cairo_scale(cr, 6, 9);
-  cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
-  cairo_restore(cr);
+  Ellipse(cr, hipX, footY - 2, 6, 9);
   FillRound(cr, kBoot, 0.35);
   Outline(cr, 1.5);
   Done(cr);
@@ -93,11 +89,7 @@ void Body(cairo_t* cr) {
   Outline(cr, 1.5);
   Done(cr);
   // Shoulders and chest plate.
-  cairo_save(cr);
-  cairo_translate(cr, kCentre, 49);
-  cairo_scale(cr, 22, 12);
-  cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
-  cairo_restore(cr);
+  Ellipse(cr, kCentre, 49, 22, 12);
   FillRound(cr, kArmour, 0.4);
   Outline(cr, 2);
   Done(cr);
@@ -127,19 +119,7 @@ void Weapon(cairo_t* cr) {
   Done(cr);
 }
 
-void Head(cairo_t* cr) {
-  cairo_arc(cr, kCentre, 48, 9.5, 0, 2 * M_PI);
-  FillRound(cr, kHelmet, 0.5);
-  Outline(cr, 2);
-  Done(cr);
-  // The visor faces ahead.
-  cairo_arc(cr, kCentre, 48, 9.5, M_PI * 1.12, M_PI * 1.88);
-  cairo_arc_negative(cr, kCentre, 47, 5, M_PI * 1.9, M_PI * 1.1);
-  cairo_close_path(cr);
-  FillLit(cr, kVisor, 0.4);
-  Outline(cr, 1.2);
-  Done(cr);
-}
+void Head(cairo_t* cr) { Helmet(cr, kCentre, 48, 9.5); }
 
 void Figure(cairo_t* cr, int frame) {
   const Stride& stride = kStrides[frame];
@@ -189,11 +169,7 @@ Image DrawShadow() {
   Canvas canvas(kCell, kCell);
   cairo_t* cr = canvas.cr();
   // Cast down and to the right, away from the light.
-  cairo_save(cr);
-  cairo_translate(cr, kCentre + 5, kCentre + 6);
-  cairo_scale(cr, 27, 23);
-  cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
-  cairo_restore(cr);
+  Ellipse(cr, kCentre + 5, kCentre + 6, 27, 23);
   SetColor(cr, {44, 40, 56});
   cairo_fill(cr);
   return Capture(canvas.surface(), Backdrop::Keyed);

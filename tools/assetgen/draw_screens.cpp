@@ -62,12 +62,7 @@ void MazeWalls(cairo_t* cr) {
   SetColor(cr, {58, 52, 46});
   cairo_fill_preserve(cr);
   cairo_restore(cr);
-  cairo_pattern_t* stone = cairo_pattern_create_linear(0, 0, kScreenWidth, kScreenHeight);
-  cairo_pattern_add_color_stop_rgb(stone, 0, 0.62, 0.58, 0.52);
-  cairo_pattern_add_color_stop_rgb(stone, 1, 0.3, 0.28, 0.26);
-  cairo_set_source(cr, stone);
-  cairo_fill_preserve(cr);
-  cairo_pattern_destroy(stone);
+  FillLinear(cr, 0, 0, kScreenWidth, kScreenHeight, {158, 148, 133}, {77, 71, 66});
   Done(cr);
 }
 
@@ -85,12 +80,9 @@ void Vignette(cairo_t* cr) {
 Image DrawTitle() {
   Canvas canvas(kScreenWidth, kScreenHeight);
   cairo_t* cr = canvas.cr();
-  cairo_pattern_t* moor = cairo_pattern_create_linear(0, 0, kScreenWidth, kScreenHeight);
-  cairo_pattern_add_color_stop_rgb(moor, 0, 0.24, 0.3, 0.22);
-  cairo_pattern_add_color_stop_rgb(moor, 1, 0.1, 0.14, 0.12);
-  cairo_set_source(cr, moor);
-  cairo_paint(cr);
-  cairo_pattern_destroy(moor);
+  cairo_rectangle(cr, 0, 0, kScreenWidth, kScreenHeight);
+  FillLinear(cr, 0, 0, kScreenWidth, kScreenHeight, {61, 77, 56}, {26, 36, 31});
+  Done(cr);
   MazeWalls(cr);
   Vignette(cr);
   // A dark band under the name, and the name with its shadow down-right.
@@ -128,12 +120,7 @@ Image DrawBanner(const std::string& text) {
   Canvas canvas(kBannerWidth, kBannerHeight);
   cairo_t* cr = canvas.cr();
   RoundedRect(cr, 4, 4, kBannerWidth - 8, kBannerHeight - 8, 16);
-  cairo_pattern_t* plate = cairo_pattern_create_linear(0, 4, 0, kBannerHeight - 4);
-  cairo_pattern_add_color_stop_rgb(plate, 0, 0.2, 0.25, 0.42);
-  cairo_pattern_add_color_stop_rgb(plate, 1, 0.08, 0.1, 0.2);
-  cairo_set_source(cr, plate);
-  cairo_fill_preserve(cr);
-  cairo_pattern_destroy(plate);
+  FillLinear(cr, 0, 4, 0, kBannerHeight - 4, {51, 64, 107}, {20, 26, 51});
   Outline(cr, 4, kAmber);
   Done(cr);
   RoundedRect(cr, 11, 11, kBannerWidth - 22, kBannerHeight - 22, 11);
@@ -159,24 +146,11 @@ Image DrawLives() {
   Canvas canvas(kLivesSize, kLivesSize);
   cairo_t* cr = canvas.cr();
   // The player's head and shoulders as the figure shows them, facing up.
-  cairo_save(cr);
-  cairo_translate(cr, 15, 19);
-  cairo_scale(cr, 13, 7.5);
-  cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
-  cairo_restore(cr);
+  Ellipse(cr, 15, 19, 13, 7.5);
   FillRound(cr, kRust, 0.4);
   Outline(cr, 1.5);
   Done(cr);
-  cairo_arc(cr, 15, 16, 8.5, 0, 2 * M_PI);
-  FillRound(cr, kHelmet, 0.5);
-  Outline(cr, 1.5);
-  Done(cr);
-  cairo_arc(cr, 15, 16, 8.5, M_PI * 1.12, M_PI * 1.88);
-  cairo_arc_negative(cr, 15, 15, 4.5, M_PI * 1.9, M_PI * 1.1);
-  cairo_close_path(cr);
-  FillLit(cr, kVisor, 0.4);
-  Outline(cr, 1);
-  Done(cr);
+  Helmet(cr, 15, 16, 8.5);
   return Capture(canvas.surface(), Backdrop::Keyed);
 }
 

@@ -103,6 +103,37 @@ void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double rad
   cairo_close_path(cr);
 }
 
+void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry) {
+  cairo_save(cr);
+  cairo_translate(cr, cx, cy);
+  cairo_scale(cr, rx, ry);
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+  cairo_restore(cr);
+}
+
+void FillLinear(cairo_t* cr, double x0, double y0, double x1, double y1, Rgb from, Rgb to) {
+  cairo_pattern_t* pattern = cairo_pattern_create_linear(x0, y0, x1, y1);
+  AddStop(pattern, 0, from);
+  AddStop(pattern, 1, to);
+  cairo_set_source(cr, pattern);
+  cairo_fill_preserve(cr);
+  cairo_pattern_destroy(pattern);
+}
+
+void Helmet(cairo_t* cr, double cx, double cy, double radius) {
+  cairo_arc(cr, cx, cy, radius, 0, 2 * M_PI);
+  FillRound(cr, palette::kHelmet, 0.5);
+  Outline(cr, radius > 9 ? 2 : 1.5);
+  Done(cr);
+  cairo_arc(cr, cx, cy, radius, M_PI * 1.12, M_PI * 1.88);
+  cairo_arc_negative(cr, cx, cy - 1, radius * 0.53, M_PI * 1.9, M_PI * 1.1);
+  cairo_close_path(cr);
+  FillLit(cr, palette::kVisor, 0.4);
+  Outline(cr, radius > 9 ? 1.2 : 1);
+  Done(cr);
+}
+
 void SetFontDirectory(const std::string& directory) {
   fontDirectory = directory;
   if (!fontDirectory.empty() && fontDirectory.back() != '/') fontDirectory += '/';

@@ -63,6 +63,14 @@ void Outline(cairo_t* cr, double width = 2.0, Rgb c = palette::kOutline);
 void Done(cairo_t* cr);
 
 void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double radius);
+// Adds an axis-aligned ellipse centred on (cx, cy) to the path.
+void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry);
+// Fills the current path (kept) with a linear gradient from `from` at
+// (x0, y0) to `to` at (x1, y1), in user coordinates.
+void FillLinear(cairo_t* cr, double x0, double y0, double x1, double y1, Rgb from, Rgb to);
+// The player's helmet seen from above, the visor towards the top of the
+// page; shared by the figure and the life icon.
+void Helmet(cairo_t* cr, double cx, double cy, double radius);
 
 // Selects the bold sans face of the game's lettering at the given size.
 void SelectTitleFace(cairo_t* cr, double size);
