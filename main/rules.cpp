@@ -71,6 +71,31 @@ void TryArrow(uint16_t key, uint8_t direction, bool blocked) {
   game::PlaySound(sndStep);
 }
 
+// Up and left: the offset counts 8, 16, ..., 96 and snaps back to 0 as the
+// view origin moves, so the cell changes at the end of the step.
+void StepUpOrLeft(int32_t& scroll, int32_t& view) {
+  scroll += StepPixels;
+  if (scroll > CellSize - 1) {
+    scroll = 0;
+    view -= 1;
+    Moving = false;
+  }
+}
+
+// Right and down: the view origin moves first and the offset counts down
+// 88, 80, ..., 0, so the cell changes at the start of the step.
+void StepRightOrDown(int32_t& scroll, int32_t& view) {
+  if (scroll == 0) {
+    view += 1;
+    scroll = CellSize;
+  }
+  scroll -= StepPixels;
+  if (scroll <= 0) {
+    scroll = 0;
+    Moving = false;
+  }
+}
+
 void Cap(int32_t& value) {
   if (value > CounterCap) {
     Score += value - CounterCap;
@@ -189,49 +214,12 @@ void FindWalls() {
 
 void StepMovement() {
   if (!Moving) return;
-  // Up and left steps change the cell at their end, right and down steps at
-  // their start; either way the world glides by 8 pixels a frame.
   switch (Direction) {
-    case dirUp:
-      ScrollY += StepPixels;
-      if (ScrollY > CellSize - 1) {
-        ScrollY = 0;
-        ViewY -= 1;
-        Moving = false;
-      }
-      break;
-    case dirRight:
-      if (ScrollX == 0) {
-        ViewX += 1;
-        ScrollX = CellSize;
-      }
-      ScrollX -= StepPixels;
-      if (ScrollX <= 0) {
-        ScrollX = 0;
-        Moving = false;
-      }
-      break;
-    case dirDown:
-      if (ScrollY == 0) {
-        ViewY += 1;
-        ScrollY = CellSize;
-      }
-      ScrollY -= StepPixels;
-      if (ScrollY <= 0) {
-        ScrollY = 0;
-        Moving = false;
-      }
-      break;
-    case dirLeft:
-      ScrollX += StepPixels;
-      if (ScrollX > CellSize - 1) {
-        ScrollX = 0;
-        ViewX -= 1;
-        Moving = false;
-      }
-      break;
-    default:
-      break;
+    case dirUp: StepUpOrLeft(ScrollY, ViewY); break;
+    case dirRight: StepRightOrDown(ScrollX, ViewX); break;
+    case dirDown: StepRightOrDown(ScrollY, ViewY); break;
+    case dirLeft: StepUpOrLeft(ScrollX, ViewX); break;
+    default: break;
   }
 }
 

@@ -47,6 +47,13 @@ void EnterCountdown() {
   game::PlaySound(sndEnter);
 }
 
+// The frozen play screen, the player standing, under a banner.
+void DrawUnderBanner(uint16_t banner) {
+  Moving = false;
+  DrawPlayScreen();
+  game::DrawKeyed(BannerX, BannerY, banner);
+}
+
 }  // namespace
 
 void NewGame() {
@@ -80,9 +87,7 @@ void PlayingState() {
 }
 
 void LevelDoneState() {
-  Moving = false;
-  DrawPlayScreen();
-  game::DrawKeyed(BannerX, BannerY, sprNextLevel);
+  DrawUnderBanner(sprNextLevel);
   StateTimer -= 1;
   if (StateTimer < 0) {
     StartLevel();
@@ -91,9 +96,7 @@ void LevelDoneState() {
 }
 
 void GameOverState() {
-  Moving = false;
-  DrawPlayScreen();
-  game::DrawKeyed(BannerX, BannerY, sprGameOver);
+  DrawUnderBanner(sprGameOver);
   StateTimer -= 1;
   if (StateTimer < 0) GameState = gsTitle;
 }
