@@ -36,7 +36,10 @@ CSoundArray SoundBank;
 Mix_Music* Music = nullptr;
 bool LiteralDrawing = false;
 
-bool FrameBufferReady() { return VideoDriver == vdFrameBuffer && Screen != nullptr; }
+bool FrameBufferReady() {
+  // A window opened for OpenGL has no pixels to draw into.
+  return VideoDriver == vdFrameBuffer && Screen != nullptr && (Screen->flags & SDL_OPENGL) == 0;
+}
 
 bool OpenGLReady() {
 #ifdef VEXMOOR_OPENGL

@@ -74,7 +74,7 @@ bool SetVideoMode(uint16_t width, uint16_t height, bool fullscreen);
 // SDL's reason for the last failed SetVideoMode.
 std::string LastVideoError();
 
-// FrameInterval := 1000 div fps; fps is 1 to 255.
+// FrameInterval := 1000 div fps; fps is 1 to 255 (0 is ignored).
 void SetFrameRate(uint8_t fps);
 
 // Frame pacing: when at least FrameInterval ms have passed since the last

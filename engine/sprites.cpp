@@ -426,7 +426,7 @@ void DrawSprite(int16_t x, int16_t y, uint16_t id, TDrawKind kind, uint8_t alpha
 #endif
     return;
   }
-  if (Screen == nullptr) return;
+  if (!FrameBufferReady()) return;
   const SDL_Rect whole{0, 0, static_cast<Uint16>(sprite->Surface->w), static_cast<Uint16>(sprite->Surface->h)};
   DrawPicture(*sprite, whole, x, y, kind, alpha);
 }
@@ -444,7 +444,7 @@ void FillRect(int16_t x, int16_t y, uint16_t w, uint16_t h, TColor color) {
 #endif
     return;
   }
-  if (Screen == nullptr || w == 0 || h == 0) return;
+  if (!FrameBufferReady() || w == 0 || h == 0) return;
   const uint32_t pixel = SDL_MapRGB(Screen->format, color.R, color.G, color.B);
   // The cached surface has the plain way's format and colour, so the blit
   // gives the same pixels.

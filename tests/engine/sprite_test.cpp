@@ -233,8 +233,7 @@ TEST_F(SpriteLoadTest, PackedModeLoadsThroughTheScratchFile) {
   EXPECT_EQ(game::SpriteCount(), 1);
 }
 
-TEST_F(SpriteLoadTest, SpritesLoadedBeforeTheScreenAreConvertedLater) {
-  game::SetVideoDriver(game::vdFrameBuffer);
+TEST_F(SpriteLoadTest, CopiesFollowANewVideoMode) {
   const uint16_t id = LoadPicture("keys", KeyPicture());
   // A new mode makes earlier copies stale; drawing must still be right.
   ASSERT_TRUE(game::SetVideoMode(320, 200, false));
@@ -242,6 +241,33 @@ TEST_F(SpriteLoadTest, SpritesLoadedBeforeTheScreenAreConvertedLater) {
   game::DrawKeyed(0, 0, id);
   EXPECT_EQ(At(1, 0), White);
   EXPECT_EQ(At(2, 0), Black);
+}
+
+// A picture that uses every 16-bit value leaves no value free to stand for
+// the key: its keyed draws go the plain way and still leave out only black.
+TEST_F(SpriteLoadTest, PictureUsingEveryScreenValueIsStillKeyedRight) {
+  TPicture p(256, 257);
+  for (int v = 0; v < 65536; ++v) {
+    // 16-bit value v, and for 0 a near-black that is stored as 0 too.
+    p.pixels[v] = v == 0 ? NearBlack
+                         : TRgb{static_cast<uint8_t>((v >> 11) << 3), static_cast<uint8_t>(((v >> 5) & 63) << 2),
+                                static_cast<uint8_t>((v & 31) << 3)};
+  }
+  p.Fill(0, 256, 128, 1, Black);
+  p.Fill(128, 256, 128, 1, Red);
+  const uint16_t id = LoadPicture("everything", p);
+  TShot shots[2];
+  for (bool literal : {false, true}) {
+    game::SetLiteralDrawing(literal);
+    Paint(White);
+    game::DrawKeyed(0, 0, id);
+    game::DrawAlpha(300, 0, id, 100);
+    shots[literal] = Shot();
+  }
+  EXPECT_EQ(shots[0].at(0, 0), Black);  // the near-black pixel is drawn
+  EXPECT_EQ(shots[0].at(0, 256), White);
+  EXPECT_EQ(shots[0].at(200, 256), Red);
+  EXPECT_TRUE(shots[0] == shots[1]);
 }
 
 // The converted copies must not change a single pixel: a busy scene with
