@@ -28,6 +28,7 @@ enum : GLenum {
   GL_ONE_MINUS_SRC_ALPHA = 0x0303,
   GL_LEQUAL = 0x0203,
   GL_DEPTH_TEST = 0x0B71,
+  GL_MAX_TEXTURE_SIZE = 0x0D33,
   GL_BLEND = 0x0BE2,
   GL_TEXTURE_2D = 0x0DE1,
   GL_UNSIGNED_BYTE = 0x1401,
@@ -75,6 +76,7 @@ struct TGLApi {
   void (*glTexCoord2f)(GLfloat, GLfloat);
   void (*glVertex2i)(GLint, GLint);
   void (*glReadPixels)(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, void*);
+  void (*glGetIntegerv)(GLenum, GLint*);
 };
 
 // The bound table; every entry is null until a bind succeeded.
@@ -91,7 +93,8 @@ bool BindLibrary(const char* glName, const char* gluName, std::string& error);
 void Unbind();
 
 // The texture edge for an image edge: 1, doubled until it is at least
-// `imageEdge`. Returns 0 when no 16-bit power of two is large enough.
+// `imageEdge`. Returns 0 when no 16-bit power of two is large enough (the
+// doubling would wrap around); no texture is made then.
 uint16_t TextureEdge(uint32_t imageEdge);
 
 // Lays out a 24-bit image (three bytes per pixel, blue, green, red in

@@ -32,9 +32,6 @@ constexpr uint8_t kWhite = 255;
 // Bytes per pixel of a loaded image and of a texture.
 constexpr uint32_t kImageBytes = 3;
 constexpr uint32_t kTextureBytes = 4;
-// Larger textures are not built: the image then simply fails to appear, as
-// it would on an implementation without textures that large.
-constexpr uint32_t kMaxTextureEdge = 8192;
 
 TGLApi api{};
 void* glHandle = nullptr;
@@ -61,7 +58,7 @@ bool LookUpAll(void* handle, const char* glName, TGLApi& table, std::string& err
       VX_GL_ENTRY(glBindTexture), VX_GL_ENTRY(glTexParameteri), VX_GL_ENTRY(glTexEnvi),
       VX_GL_ENTRY(glTexImage2D),  VX_GL_ENTRY(glColor4ub),     VX_GL_ENTRY(glBegin),
       VX_GL_ENTRY(glEnd),         VX_GL_ENTRY(glTexCoord2f),   VX_GL_ENTRY(glVertex2i),
-      VX_GL_ENTRY(glReadPixels),
+      VX_GL_ENTRY(glReadPixels),  VX_GL_ENTRY(glGetIntegerv),
   };
   static_assert(sizeof(entries) / sizeof(entries[0]) == sizeof(TGLApi) / sizeof(void*),
                 "every member of TGLApi is looked up");
@@ -79,6 +76,15 @@ bool LookUpAll(void* handle, const char* glName, TGLApi& table, std::string& err
 #undef VX_GL_ENTRY
 
 void Vertex(int x, int y) { api.glVertex2i(x, y); }
+
+// Whether the implementation takes a texture of this size. Larger ones are
+// not even laid out: OpenGL would refuse them anyway, and the buffer could
+// be far larger than the image.
+bool TextureFits(uint16_t texW, uint16_t texH) {
+  GLint largest = 0;
+  api.glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+  return texW != 0 && texH != 0 && texW <= largest && texH <= largest;
+}
 
 // A 24-bit blue-green-red copy of `surface` when it is in another format;
 // null when it already is one.
@@ -190,10 +196,7 @@ void UploadTexture(SDL_Surface* surface, uint16_t name, uint16_t& texWidth, uint
   if (surface == nullptr || surface->w <= 0 || surface->h <= 0) return;
   texWidth = TextureEdge(surface->w);
   texHeight = TextureEdge(surface->h);
-  if (texWidth == 0 || texHeight == 0 || texWidth > kMaxTextureEdge ||
-      texHeight > kMaxTextureEdge || !Bound()) {
-    return;
-  }
+  if (!Bound() || !TextureFits(texWidth, texHeight)) return;
   SDL_Surface* converted = As24BitBGR(surface);
   SDL_Surface* image = converted != nullptr ? converted : surface;
   if (SDL_LockSurface(image) == 0) {

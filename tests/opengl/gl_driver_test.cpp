@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 
 #include "engine/game.h"
 #include "engine/gl_driver.h"
@@ -60,22 +61,61 @@ TEST_F(OpenGLDriver, TexturesArePaddedToPowersOfTwo) {
 }
 
 // Rows of a width-7 image are padded by three bytes in memory; reading them
-// at the wrong stride shears the picture.
+// at the wrong stride shears the picture. An 8-bit image is widened to 24
+// bits before it is laid out, not read three bytes a pixel.
 TEST_F(OpenGLDriver, OddWidthSpriteShowsPixelForPixel) {
   const int w = 7, h = 5, x0 = 13, y0 = 21;
-  WriteSprite(Dir, "odd", w, h, Distinct);
-  const uint16_t id = game::LoadSprite("odd", game::RGB(0, 0, 0));
-  ASSERT_NE(id, 0);
-  FillBackground();
-  game::Draw(x0, y0, id);
-  const TPicture picture = ReadPicture(game::vdOpenGL);
-  ASSERT_EQ(picture.Width, 800);
-  for (int y = y0 - 1; y <= y0 + h; ++y) {
-    for (int x = x0 - 1; x <= x0 + w; ++x) {
-      const bool inside = x >= x0 && x < x0 + w && y >= y0 && y < y0 + h;
-      EXPECT_EQ(picture.At(x, y), inside ? Distinct(x - x0, y - y0) : kBackground)
-          << "screen pixel " << x << "," << y;
+  WriteSprite(Dir, "odd24", w, h, Distinct);
+  WritePalettedSprite(Dir, "odd8", w, h, Distinct);
+  for (const char* name : {"odd24", "odd8"}) {
+    SCOPED_TRACE(name);
+    const uint16_t id = game::LoadSprite(name, game::RGB(0, 0, 0));
+    ASSERT_NE(id, 0);
+    FillBackground();
+    game::Draw(x0, y0, id);
+    const TPicture picture = ReadPicture(game::vdOpenGL);
+    ASSERT_EQ(picture.Width, 800);
+    for (int y = y0 - 1; y <= y0 + h; ++y) {
+      for (int x = x0 - 1; x <= x0 + w; ++x) {
+        const bool inside = x >= x0 && x < x0 + w && y >= y0 && y < y0 + h;
+        EXPECT_EQ(picture.At(x, y), inside ? Distinct(x - x0, y - y0) : kBackground)
+            << "screen pixel " << x << "," << y;
+      }
     }
+    ASSERT_TRUE(game::Flip());
+  }
+}
+
+// An image taller than the implementation's largest texture gets no texture
+// (and no buffer of that size), but still its id and texture number; one
+// taller than the largest 16-bit power of two does not send the doubling
+// round forever. (SDL's surfaces are under 16384 pixels wide.)
+TEST_F(OpenGLDriver, ImageBeyondTheLargestTextureLoadsWithoutATexture) {
+  const struct {
+    int h;
+    float texU, texV;
+  } cases[] = {{16385, 1, 16385 / 32768.f},  // Mesa's software renderers take 16384 at most
+               // No 16-bit power of two: no texture size, which the sprite
+               // loader leaves as 0, 0.
+               {40000, 0, 0}};
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].h);
+    const std::string name = "tall" + std::to_string(i);
+    WriteSprite(Dir, name, 1, cases[i].h, Distinct);
+    const uint16_t tall = game::LoadSprite(name, game::RGB(0, 0, 0));
+    ASSERT_NE(tall, 0);
+    EXPECT_FLOAT_EQ(game::GetSprite(tall)->TexU, cases[i].texU);
+    EXPECT_FLOAT_EQ(game::GetSprite(tall)->TexV, cases[i].texV);
+    EXPECT_EQ(game::GetSprite(tall)->Texture, 2 * i + 1);
+    WriteSprite(Dir, "next", 1, 1, Distinct);
+    const uint16_t next = game::LoadSprite("next", game::RGB(0, 0, 0));
+    EXPECT_EQ(game::GetSprite(next)->Texture, 2 * i + 2);
+    FillBackground();
+    game::Draw(0, 0, tall);
+    game::Draw(10, 10, next);
+    const TPicture picture = ReadPicture(game::vdOpenGL);
+    EXPECT_EQ(picture.At(10, 10), Distinct(0, 0));
+    ASSERT_TRUE(game::Flip());
   }
 }
 

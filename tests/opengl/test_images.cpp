@@ -48,6 +48,33 @@ void WriteSprite(const std::string& dir, const std::string& name, int w, int h,
   SaveBmp(dir + "Sprites/" + name + ".bmp", w, h, paint);
 }
 
+void WritePalettedSprite(const std::string& dir, const std::string& name, int w, int h,
+                         const TPainter& paint) {
+  const std::string path = dir + "Sprites/" + name + ".bmp";
+  SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 8, 0, 0, 0, 0);
+  if (surface == nullptr) throw std::runtime_error("cannot create a surface for " + path);
+  std::vector<SDL_Color> palette;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const TRgb c = paint(x, y);
+      size_t index = 0;
+      while (index < palette.size() &&
+             !(palette[index].r == c.R && palette[index].g == c.G && palette[index].b == c.B)) {
+        ++index;
+      }
+      if (index == palette.size()) {
+        if (palette.size() == 256) throw std::runtime_error("too many colours for " + path);
+        palette.push_back({c.R, c.G, c.B, 0});
+      }
+      static_cast<uint8_t*>(surface->pixels)[y * surface->pitch + x] = uint8_t(index);
+    }
+  }
+  SDL_SetColors(surface, palette.data(), 0, int(palette.size()));
+  const int result = SDL_SaveBMP(surface, path.c_str());
+  SDL_FreeSurface(surface);
+  if (result != 0) throw std::runtime_error("cannot write " + path);
+}
+
 TRgb FontPixel(int x, int y) {
   const int cell = x / kGlyphWidth;
   const int gx = x % kGlyphWidth;

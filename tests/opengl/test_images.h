@@ -21,6 +21,11 @@ using TPainter = std::function<TRgb(int x, int y)>;
 void WriteSprite(const std::string& dir, const std::string& name, int w, int h,
                  const TPainter& paint);
 
+// The same as an 8-bit BMP with a palette of the picture's colours (at most
+// 256 of them).
+void WritePalettedSprite(const std::string& dir, const std::string& name, int w, int h,
+                         const TPainter& paint);
+
 // The test font: glyph cells of kGlyphWidth x kGlyphHeight side by side in
 // one row of a 24-bit image; character code c uses cell c % kGlyphCells.
 // Every glyph has a black surround and coloured strokes.
