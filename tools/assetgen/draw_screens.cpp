@@ -111,9 +111,7 @@ Image DrawTitle() {
   FillFlat(cr, {226, 236, 244});
   Outline(cr, 1.5);
   Done(cr);
-  Image title = Capture(canvas.surface(), Backdrop::Opaque);
-  DitherFor16Bit(title);
-  return title;
+  return Capture(canvas.surface(), Backdrop::Opaque);
 }
 
 Image DrawBanner(const std::string& text) {

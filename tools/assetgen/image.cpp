@@ -73,6 +73,7 @@ Image Capture(cairo_surface_t* surface, Backdrop backdrop) {
       Lift(p);
     }
   }
+  DitherFor16Bit(image);
   return image;
 }
 

@@ -37,7 +37,8 @@ enum class Backdrop {
 // black itself.
 bool IsNearBlack(uint8_t r, uint8_t g, uint8_t b);
 
-// Turns a finished ARGB32 cairo surface into a picture by the backdrop's rule.
+// Turns a finished ARGB32 cairo surface into a picture by the backdrop's
+// rule, dithered for the 16-bit screen.
 Image Capture(cairo_surface_t* surface, Backdrop backdrop);
 
 // Adds an ordered (4 x 4 Bayer) bias below one step of a 5-6-5 screen to
