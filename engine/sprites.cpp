@@ -204,22 +204,24 @@ TScreenCopies* CurrentCopies(CSprite& sprite) {
   return sprite.Copies;
 }
 
+// Whether a surface is already in the state that SDL_SetColorKey and then
+// SDL_SetAlpha with these arguments (and run-length acceleration asked for
+// whenever a key or alpha is on) would leave it in.
+bool InBlendingState(const SDL_Surface* surface, bool keyed, uint32_t key, bool blended, uint8_t alpha) {
+  const Uint32 flags = surface->flags;
+  if (((flags & SDL_SRCCOLORKEY) != 0) != keyed || (keyed && surface->format->colorkey != key)) return false;
+  if (((flags & SDL_SRCALPHA) != 0) != blended || (blended && surface->format->alpha != alpha)) return false;
+  return ((flags & SDL_RLEACCELOK) != 0) == (keyed || blended);
+}
+
 // Puts a surface into the blending state a draw asks for. The plain way
 // calls SDL every time; otherwise SDL is called only when the surface is in
 // another state, since every change makes SDL re-encode an accelerated
 // surface.
 void SetBlending(SDL_Surface* surface, bool keyed, uint32_t key, bool blended, uint8_t alpha) {
-  const Uint32 keyFlags = keyed ? SDL_SRCCOLORKEY | SDL_RLEACCEL : 0;
-  const Uint32 alphaFlags = blended ? SDL_SRCALPHA | SDL_RLEACCEL : 0;
-  const Uint32 flags = surface->flags;
-  const bool keyAsAsked = keyed ? (flags & SDL_SRCCOLORKEY) != 0 && (flags & SDL_RLEACCELOK) != 0 &&
-                                      surface->format->colorkey == key
-                                : (flags & (SDL_SRCCOLORKEY | SDL_RLEACCELOK)) == 0;
-  if (LiteralDrawing || !keyAsAsked) SDL_SetColorKey(surface, keyFlags, keyed ? key : 0);
-  const bool alphaAsAsked = blended ? (surface->flags & SDL_SRCALPHA) != 0 &&
-                                          (surface->flags & SDL_RLEACCELOK) != 0 && surface->format->alpha == alpha
-                                    : (surface->flags & SDL_SRCALPHA) == 0;
-  if (LiteralDrawing || !alphaAsAsked) SDL_SetAlpha(surface, alphaFlags, blended ? alpha : 0);
+  if (!LiteralDrawing && InBlendingState(surface, keyed, key, blended, alpha)) return;
+  SDL_SetColorKey(surface, keyed ? SDL_SRCCOLORKEY | SDL_RLEACCEL : 0, keyed ? key : 0);
+  SDL_SetAlpha(surface, blended ? SDL_SRCALPHA | SDL_RLEACCEL : 0, blended ? alpha : 0);
 }
 
 void Blit(SDL_Surface* surface, const SDL_Rect& source, int x, int y) {
