@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <map>
 
+#include <sys/wait.h>
+
 #include "asset_test_support.h"
 
 namespace assettest {
@@ -52,11 +54,33 @@ TEST(AssetGenerator, TwoRunsWriteIdenticalFiles) {
   for (const auto& [name, bytes] : a) EXPECT_TRUE(installed.count(name)) << name << " not installed";
 }
 
-TEST(AssetGenerator, RefusesAMissingFontDirectoryWithAnError) {
+// Bad arguments end with an error status, never a crash.
+TEST(AssetGenerator, RefusesBadArgumentsWithAnError) {
   const std::string dir = MakeTempDir();
-  const std::string command = std::string("\"") + VEXMOOR_TEST_ASSETGEN + "\" --fonts /nonexistent \"" + dir +
-                              "\" 2>/dev/null";
-  EXPECT_NE(std::system(command.c_str()), 0);
+  const std::string tool = std::string("\"") + VEXMOOR_TEST_ASSETGEN + "\"";
+  const std::string cases[] = {
+      tool,                                                    // no installation directory
+      tool + " \"\"",                                            // an empty one
+      tool + " --fonts /nonexistent \"" + dir + "\"",           // no fonts there
+      tool + " /dev/null/install",                             // cannot create the folders
+      tool + " --contact-sheet /nonexistent \"" + dir + "/x.png\"",  // nothing to show
+  };
+  for (const std::string& command : cases) {
+    const int status = std::system((command + " 2>/dev/null").c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << command;
+    EXPECT_NE(WEXITSTATUS(status), 0) << command;
+  }
+  fs::remove_all(dir);
+}
+
+TEST(AssetGenerator, ContactSheetIsAPng) {
+  const std::string dir = MakeTempDir();
+  const std::string command = std::string("\"") + VEXMOOR_TEST_ASSETGEN + "\" --fonts \"" VEXMOOR_TEST_FONT_DIR
+                              "\" --contact-sheet \"" + kInstallDir + "\" \"" + dir + "/sheet.png\"";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::vector<uint8_t> png = resources::ReadWholeFile(dir + "/sheet.png");
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
   fs::remove_all(dir);
 }
 

@@ -70,9 +70,9 @@ int main(int argc, char** argv) {
   try {
     if (args.size() == 3 && args[0] == "--contact-sheet") {
       WriteContactSheet(args[1], args[2]);
-    } else if (args.size() == 1) {
+    } else if (args.size() == 1 && !args[0].empty()) {
       std::string dir = args[0];
-      if (dir.empty() || dir.back() != '/') dir += '/';
+      if (dir.back() != '/') dir += '/';
       Generate(dir);
     } else {
       return Usage();
