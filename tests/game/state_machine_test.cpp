@@ -58,6 +58,19 @@ constexpr uint32_t LevelDoneFrames = 46;
 // Game over: 181 frames, the title in the frame after.
 constexpr uint32_t GameOverFrames = 181;
 
+// The frame in which Space started a game: level 1's countdown with the
+// counters of a new game.
+void ExpectNewGame(const TSnapshot& s) {
+  SCOPED_TRACE("new game in frame " + std::to_string(s.frame));
+  EXPECT_EQ(s.state, gsCountdown);
+  EXPECT_EQ(s.level, 1);
+  EXPECT_EQ(s.lives, 3);
+  EXPECT_EQ(s.score, 0);
+  EXPECT_EQ(s.health, 100);
+  EXPECT_EQ(s.ammo, 1);
+  EXPECT_EQ(s.skill, 1);
+}
+
 TEST(StateMachine, FromTitleThroughExitDeathsAndGameOverBackToTitle) {
   TempDir install;
   ASSERT_EQ(MakeLevelInstall(install.Path(), {{"level1", ExitLevel}, {"level2", MineLevel}}), "");
@@ -81,8 +94,9 @@ TEST(StateMachine, FromTitleThroughExitDeathsAndGameOverBackToTitle) {
   auto expectCountdownSteps = [&](uint32_t stepOneFrame) {
     uint32_t frame = stepOneFrame;
     for (int step = 1; step <= 8; ++step) {
-      if (step > 1 || (frame > 1 && run.After(frame - 1).state == gsCountdown))
+      if (step > 1 || (frame > 1 && run.After(frame - 1).state == gsCountdown)) {
         EXPECT_EQ(run.After(frame - 1).countdownStep, step - 1) << "countdown step " << step << " came early";
+      }
       EXPECT_EQ(run.After(frame).countdownStep, step) << "countdown step " << step << " at frame " << frame;
       frame += step % 2 ? 21 : 11;
     }
@@ -94,15 +108,9 @@ TEST(StateMachine, FromTitleThroughExitDeathsAndGameOverBackToTitle) {
   // Space in frame 1: title, level complete and countdown all run in that
   // frame, and level 1 is loaded.
   const TSnapshot& first = run.After(1);
-  EXPECT_EQ(first.state, gsCountdown);
-  EXPECT_EQ(first.level, 1);
+  ExpectNewGame(first);
   EXPECT_EQ(first.countdownStep, 1);
   EXPECT_EQ(first.timer, 20);
-  EXPECT_EQ(first.lives, 3);
-  EXPECT_EQ(first.score, 0);
-  EXPECT_EQ(first.health, 100);
-  EXPECT_EQ(first.ammo, 1);
-  EXPECT_EQ(first.skill, 1);
   EXPECT_EQ(first.viewX, 1 - 4);
   EXPECT_EQ(first.viewY, 1 - 3);
 
@@ -186,14 +194,7 @@ TEST(StateMachine, FromTitleThroughExitDeathsAndGameOverBackToTitle) {
     }
   }
 
-  const TSnapshot& again = run.After(spaceAgain);
-  EXPECT_EQ(again.state, gsCountdown);
-  EXPECT_EQ(again.level, 1);
-  EXPECT_EQ(again.lives, 3);
-  EXPECT_EQ(again.score, 0);
-  EXPECT_EQ(again.health, 100);
-  EXPECT_EQ(again.ammo, 1);
-  EXPECT_EQ(again.skill, 1);
+  ExpectNewGame(run.After(spaceAgain));
 
   // "enter" opens every countdown: the first level, the exit, the two
   // restarts and the new game; the third death goes to game over without it.
