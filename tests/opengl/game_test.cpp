@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -189,6 +190,29 @@ TEST_F(ShippedGame, SecondBuildPresentsThroughTheFrameBufferDespiteTheOption) {
   int status = -1;
   ASSERT_TRUE(game.WaitEnded(kQuitSeconds, status)) << "still running after Escape";
   EXPECT_EQ(status, 0);
+}
+
+// A libGL.so.1 without the OpenGL functions found first: the main build
+// refuses "-opengl" with one line naming what is missing.
+TEST_F(ShippedGame, OpenGLProgramWithoutUsableLibGLEndsWithOneLine) {
+  const fs::path libraries = fs::path(Install) / "fake-gl";
+  fs::create_directories(libraries);
+  fs::create_symlink(VEXMOOR_FAKE_GL, libraries / "libGL.so.1");
+  const std::string errorPath = Install + "bind-error.txt";
+  const int status = RunProgram({Install + "vexmoor", "-windowed", "-opengl"},
+                                {"LD_LIBRARY_PATH=" + libraries.string(), "SDL_AUDIODRIVER=dummy",
+                                 "SDL_VIDEODRIVER=x11", "DISPLAY=" + Server->Display()},
+                                Install, errorPath);
+  fs::remove_all(libraries);
+  EXPECT_NE(status, 0);
+  std::ifstream in(errorPath);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) {
+    // The sound library's complaints about a missing sound card are not ours.
+    if (line.rfind("ALSA lib", 0) != 0) lines.push_back(line);
+  }
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("libGL.so.1 has no glClearColor"), std::string::npos) << lines[0];
 }
 
 }  // namespace

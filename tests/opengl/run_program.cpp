@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -13,7 +14,7 @@ namespace vxtest {
 namespace {
 
 pid_t Spawn(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnv,
-            const std::string& workDir) {
+            const std::string& workDir, const std::string& errorPath = "") {
   if (arguments.empty()) return -1;
   const pid_t pid = fork();
   if (pid != 0) return pid;
@@ -24,6 +25,7 @@ pid_t Spawn(const std::vector<std::string>& arguments, const std::vector<std::st
     }
   }
   if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
+  if (!errorPath.empty() && freopen(errorPath.c_str(), "w", stderr) == nullptr) _exit(127);
   std::vector<char*> argv;
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
@@ -36,8 +38,8 @@ int StatusOf(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1; }
 }  // namespace
 
 int RunProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnv,
-               const std::string& workDir) {
-  const pid_t pid = Spawn(arguments, extraEnv, workDir);
+               const std::string& workDir, const std::string& errorPath) {
+  const pid_t pid = Spawn(arguments, extraEnv, workDir, errorPath);
   if (pid < 0) return -1;
   int raw = 0;
   if (waitpid(pid, &raw, 0) != pid) return -1;

@@ -10,10 +10,11 @@
 namespace vxtest {
 
 // Runs arguments[0] with these arguments, the environment plus `extraEnv`
-// ("NAME=value"), in `workDir` when it is not empty. Returns its exit
+// ("NAME=value"), in `workDir` when it is not empty, with its standard error
+// going to the file `errorPath` when that is not empty. Returns its exit
 // status, or -1 when it could not start or ended on a signal.
 int RunProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnv,
-               const std::string& workDir = "");
+               const std::string& workDir = "", const std::string& errorPath = "");
 
 // A program started in the background; the destructor kills it if it is
 // still running.
