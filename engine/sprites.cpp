@@ -234,25 +234,36 @@ void Blit(SDL_Surface* surface, const SDL_Rect& source, int x, int y) {
 // down (SDL works in unsigned arithmetic that wraps to the same result).
 inline int Blend(int s, int d, int alpha) { return d + (((s - d) * alpha + 255) >> 8); }
 
+// A screen channel's place in a pixel, held in locals so that the loop
+// below does not reload it after every pixel it writes.
+struct TChannel {
+  uint32_t mask;
+  uint8_t shift, loss;
+  int Read(uint32_t pixel) const { return Channel(pixel, mask, shift, loss); }
+  uint32_t Write(int value) const { return (static_cast<uint32_t>(value) >> loss) << shift; }
+};
+
 template <int BytesPerPixel>
 void BlendRows(const TScreenCopies& copies, const SDL_Rect& visible, int sourceX, int sourceY, uint8_t alpha) {
   using TPixel = std::conditional_t<BytesPerPixel == 2, Uint16, Uint32>;
   const SDL_PixelFormat* f = Screen->format;
+  const TChannel red{f->Rmask, f->Rshift, f->Rloss};
+  const TChannel green{f->Gmask, f->Gshift, f->Gloss};
+  const TChannel blue{f->Bmask, f->Bshift, f->Bloss};
+  const int a = alpha;
   for (int row = 0; row < visible.h; ++row) {
     const uint32_t* from = &copies.Colours[static_cast<size_t>(sourceY + row) * copies.Width + sourceX];
     auto* to = reinterpret_cast<TPixel*>(static_cast<uint8_t*>(Screen->pixels) +
                                          static_cast<size_t>(visible.y + row) * Screen->pitch) +
                visible.x;
-    for (int column = 0; column < visible.w; ++column, ++from, ++to) {
-      const uint32_t s = *from;
+    for (int column = 0; column < visible.w; ++column) {
+      const uint32_t s = from[column];
       if (s == KeyColour) continue;
-      const uint32_t d = *to;
-      const int r = Blend(static_cast<int>(s >> 16), Channel(d, f->Rmask, f->Rshift, f->Rloss), alpha);
-      const int g = Blend(static_cast<int>((s >> 8) & 0xFF), Channel(d, f->Gmask, f->Gshift, f->Gloss), alpha);
-      const int b = Blend(static_cast<int>(s & 0xFF), Channel(d, f->Bmask, f->Bshift, f->Bloss), alpha);
-      *to = static_cast<TPixel>(((static_cast<uint32_t>(r) >> f->Rloss) << f->Rshift) |
-                                ((static_cast<uint32_t>(g) >> f->Gloss) << f->Gshift) |
-                                ((static_cast<uint32_t>(b) >> f->Bloss) << f->Bshift));
+      const uint32_t d = to[column];
+      const int r = Blend(static_cast<int>(s >> 16), red.Read(d), a);
+      const int g = Blend(static_cast<int>((s >> 8) & 0xFF), green.Read(d), a);
+      const int b = Blend(static_cast<int>(s & 0xFF), blue.Read(d), a);
+      to[column] = static_cast<TPixel>(red.Write(r) | green.Write(g) | blue.Write(b));
     }
   }
 }
