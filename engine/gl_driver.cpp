@@ -37,17 +37,14 @@ TGLApi api{};
 void* glHandle = nullptr;
 void* gluHandle = nullptr;
 
+// One function to look up and where its address goes in the table.
 struct TEntry {
   const char* name;
-  void** slot;
+  void (*store)(TGLApi& table, void* symbol);
 };
 
-template <typename F>
-TEntry Entry(const char* name, F& slot) {
-  return {name, reinterpret_cast<void**>(&slot)};
-}
-
-#define VX_GL_ENTRY(fn) Entry(#fn, table.fn)
+#define VX_GL_ENTRY(fn) \
+  TEntry { #fn, [](TGLApi& t, void* symbol) { t.fn = reinterpret_cast<decltype(t.fn)>(symbol); } }
 
 bool LookUpAll(void* handle, const char* glName, TGLApi& table, std::string& error) {
   const TEntry entries[] = {
@@ -68,7 +65,7 @@ bool LookUpAll(void* handle, const char* glName, TGLApi& table, std::string& err
       error = std::string(glName) + " has no " + entry.name;
       return false;
     }
-    *entry.slot = symbol;
+    entry.store(table, symbol);
   }
   return true;
 }
