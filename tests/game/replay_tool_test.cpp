@@ -200,6 +200,25 @@ TEST_F(ReplayTool, EscapeInTheScriptEndsTheRunAfterThatFrame) {
   EXPECT_TRUE(ScratchFiles(install_.Path()).empty());
 }
 
+TEST(ReplayToolDevelop, DevelopReadsTheLooseFilesAndKeepsDataEmpty) {
+  TempDir install, work;
+  TInstallCopy how;
+  how.copiedFolders = {"Sprites"};
+  MakeInstallCopy(install.Path(), how);
+  ASSERT_TRUE(fs::remove(install.Path() / "Sprites" / "medkit.dat"));
+  const std::string replayPath = std::string(BinDir) + "/vexmoor-replay";
+  const std::string dir = install.Path().string();
+
+  const TProcessResult loose = RunProgram({replayPath, "--dir", dir, "--develop", "--frames", "2"}, work.Path());
+  EXPECT_EQ(loose.status, 0) << loose.err;
+  EXPECT_FALSE(fs::exists(install.Path() / "Data")) << "development mode unpacked something";
+
+  const TProcessResult packed = RunProgram({replayPath, "--dir", dir, "--frames", "2"}, work.Path());
+  EXPECT_EQ(packed.status, 1);
+  EXPECT_NE(packed.err.find("Sprites/medkit.dat"), std::string::npos) << packed.err;
+  EXPECT_TRUE(ScratchFiles(install.Path()).empty());
+}
+
 TEST_F(ReplayTool, ReportsAPictureThatCannotBeWritten) {
   const TProcessResult result = Replay({"--frames", "3", "--shot", "2:" + Work("missing/dir/x.png").string()});
   ASSERT_TRUE(result.exited);
