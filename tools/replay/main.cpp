@@ -4,7 +4,8 @@
 //   vexmoor-replay [--dir DIR] [--develop] [--keys FILE] [--frames N]
 //                  [--dump FILE] [--shot FRAME:PATH]... [--seed N]
 //
-// Frame 1 is the first frame of the main loop, after loading. Exit status:
+// Frame 1 is the first frame of the main loop, after loading. Without
+// --frames the run ends only when the script holds Escape. Exit status:
 // the game's own, 2 for bad options or a bad key script, 1 when a dump or
 // picture could not be written or a requested picture's frame never came.
 #include <sys/stat.h>
@@ -32,7 +33,8 @@ constexpr int ExitOutputFailed = 1;
 
 const char* const Usage =
     "usage: vexmoor-replay [--dir DIR] [--develop] [--keys FILE] [--frames N]\n"
-    "                      [--dump FILE] [--shot FRAME:PATH]... [--seed N]\n";
+    "                      [--dump FILE] [--shot FRAME:PATH]... [--seed N]\n"
+    "Key script lines: FRAME [space|up|down|left|right|escape|pageup|pagedown]...\n";
 
 struct TOptions {
   replay::TRunSetup setup;
