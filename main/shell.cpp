@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <type_traits>
 
 #include "engine/game.h"
+#include "engine/gl_driver.h"
 #include "main/game_vars.h"
 #include "main/loading.h"
 #include "main/resource_ids.h"
@@ -19,6 +21,7 @@
 namespace game::gl {
 [[gnu::weak]] bool Bind(std::string& error);
 }
+static_assert(std::is_same_v<decltype(&game::gl::Bind), bool (*)(std::string&)>);
 
 namespace shell {
 
