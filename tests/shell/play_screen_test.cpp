@@ -7,6 +7,7 @@
 
 #include "engine/game.h"
 #include "main/game_vars.h"
+#include "main/loading.h"
 #include "main/play_screen.h"
 #include "main/resource_ids.h"
 #include "main/states.h"
@@ -162,6 +163,32 @@ TEST_F(PlayScreenTest, DyingHidesThePlayerOnOddBlinkPhasesAndHoldsTheFlash) {
     EXPECT_EQ(SpriteAt(295, 199) != 0, blink % 2 == 0) << blink;
   }
   EXPECT_EQ(FireFlash, 2);
+}
+
+TEST_F(PlayScreenTest, LoadingBarFillsLoadDoneOfLoadTotal) {
+  struct Case {
+    int done, total, width;
+  };
+  // 53 of 54: the fixed items' bar stops short; then the ground pictures'
+  // own total fills it exactly.
+  const Case cases[] = {{53, 54, 588}, {1, 54, 11}, {0, 54, 0}, {1, 1, 600}, {1, 3, 200}, {2, 3, 400}, {0, 0, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.done << "/" << c.total);
+    LoadDone = c.done;
+    LoadTotal = c.total;
+    Clear();
+    DrawLoadingProgress();
+    std::vector<uint8_t> rgb;
+    int width = 0, height = 0;
+    ASSERT_TRUE(game::ReadScreen(rgb, width, height));
+    int filled = 0;
+    for (int x = 100; x < 700; ++x) {
+      if (rgb[(310 * width + x) * 3 + 2] > 200) ++filled;
+    }
+    EXPECT_EQ(filled, c.width);
+    EXPECT_GT(rgb[(310 * width + 699) * 3 + 2], 100) << "the ground reaches the bar's end";
+    EXPECT_EQ(rgb[(310 * width + 700) * 3 + 2], 0);
+  }
 }
 
 TEST_F(PlayScreenTest, TitleDrawsOnlyTheStartPicture) {
