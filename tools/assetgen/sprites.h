@@ -31,16 +31,32 @@ Image DrawIcon();
 // The names of sprite ids 1 to 44 in load order (index 0 is id 1).
 const std::vector<std::string>& FixedSpriteIds();
 
-// Pieces shared by the drawing files.
+// The single pictures, each drawn on its own canvas and captured by the
+// transparency rule that fits how the game draws it.
+
+// A thing lying in a cell ("cdoor", "odoor", "keycard", "medkit", "ammo",
+// "mine_active", "mine_inactive"), keyed; throws std::invalid_argument for
+// any other name.
 Image DrawObject(const std::string& name);
-Image DrawPlayerFrame(int facing, int frame);  // facing 0 up .. 3 left; frame 0 m, 1 l1, 2 r1, 3 r2
+// The player figure, keyed: facing 0 up, 1 right, 2 down, 3 left; frame 0
+// middle, 1 left foot forward, 2 right foot forward, 3 right further.
+Image DrawPlayerFrame(int facing, int frame);
+// The muzzle-flash overlay for a facing, lined up with the figure's weapon.
 Image DrawMuzzleFlash(int facing);
+// The soft shadow under the figure, cast down-right, keyed.
 Image DrawShadow();
+// A ground tile ("floor" ... "floor_hazard", or "grass"), opaque; throws
+// std::invalid_argument for any other name.
 Image DrawGroundTile(const std::string& name);
+// The 800 x 600 title picture.
 Image DrawTitle();
+// A keyed banner plate with the text in gold.
 Image DrawBanner(const std::string& text);
+// A keyed countdown picture: "3", "2", "1" or "go" (shown as "GO!").
 Image DrawCountdown(const std::string& text);
+// The life icon of the status panel, keyed.
 Image DrawLives();
+// The particle of the bursts, keyed.
 Image DrawPixel();
 
 }  // namespace assetgen
