@@ -8,6 +8,7 @@
 #include "engine/game.h"
 #include "main/game_vars.h"
 #include "main/resource_ids.h"
+#include "main/view.h"
 #include "resources/binary_io.h"
 #include "resources/startup.h"
 #include "world/maps.h"
@@ -54,9 +55,6 @@ constexpr uint8_t CaptionAlpha = 255;
 // The view origin when a map has no start cell.
 constexpr int32_t DefaultViewX = 10;
 constexpr int32_t DefaultViewY = 10;
-constexpr int PlayerColumn = 4;
-constexpr int PlayerRow = 3;
-constexpr uint8_t FacingUp = 1;
 
 // Where a loader looked for a resource, for the message when it failed.
 std::string ResourcePath(const std::string& folder, const std::string& name, const std::string& looseExtension) {
@@ -135,7 +133,7 @@ void StartLevel() {
   }
   ScrollX = 0;
   ScrollY = 0;
-  Direction = FacingUp;
+  Direction = dirUp;
   Moving = false;
   WalkFrame = 0;
   WalkTick = 0;

@@ -7,19 +7,15 @@
 #include "engine/game.h"
 #include "main/game_vars.h"
 #include "main/resource_ids.h"
+#include "main/view.h"
 #include "world/maps.h"
 
 namespace shell {
 
 namespace {
 
-constexpr int CellSize = 96;
-constexpr int ViewColumns = 11;
-constexpr int ViewRows = 9;
 constexpr uint8_t LastPlainContent = maps::ctWall;
 
-constexpr int16_t PlayerX = 288;
-constexpr int16_t PlayerY = 192;
 constexpr uint8_t ShadowAlpha = 64;
 constexpr uint16_t TicksPerWalkFrame = 3;
 constexpr uint16_t WalkFrameCount = 6;
@@ -29,8 +25,6 @@ constexpr uint16_t WalkFrameCount = 6;
 constexpr uint16_t WalkPicture[WalkFrameCount] = {0, 1, 0, 2, 3, 0};
 constexpr uint16_t WalkRowFirst[4] = {sprPlayerUp, sprPlayerRight, sprPlayerDown, sprPlayerLeft};
 constexpr uint16_t FlashSprite[4] = {sprFireUp, sprFireRight, sprFireDown, sprFireLeft};
-
-constexpr int ScreenWidth = 800;
 
 // Status panel.
 constexpr int16_t LabelX = 595;
@@ -67,7 +61,7 @@ int16_t CellY(int row) { return static_cast<int16_t>(row * CellSize - CellSize +
 
 maps::CSector* ViewSector(int column, int row) { return maps::GetSector(ViewX + column, ViewY + row); }
 
-bool FacingKnown() { return Direction >= 1 && Direction <= 4; }
+bool FacingKnown() { return Direction >= dirUp && Direction <= dirLeft; }
 
 void Text(int16_t x, int16_t y, const std::string& text) {
   game::DrawText(x, y, GameFont, TextAlpha, text.c_str());

@@ -3,6 +3,7 @@
 #include "engine/game.h"
 #include "main/game_vars.h"
 #include "main/resource_ids.h"
+#include "main/view.h"
 #include "world/maps.h"
 
 namespace shell {
@@ -16,11 +17,6 @@ const uint8_t HitTable[4][16] = {
 
 namespace {
 
-// The player's cell within the view.
-constexpr int PlayerColumn = 4;
-constexpr int PlayerRow = 3;
-
-constexpr int CellSize = 96;
 constexpr int StepPixels = 8;
 constexpr int ShotRange = 3;
 constexpr int HitPatternLength = 16;
@@ -40,12 +36,6 @@ constexpr int32_t AmmoScore = 50;
 constexpr int32_t SkillGain = 2;
 constexpr int32_t MineDamage = 25;
 constexpr int32_t FullHealth = 100;
-
-// Window centre of the player's cell, where bursts are centred.
-constexpr int PlayerCentreX = 336;
-constexpr int PlayerCentreY = 240;
-
-enum : uint8_t { dirUp = 1, dirRight = 2, dirDown = 3, dirLeft = 4 };
 
 // A keycard's character in the inventory: the key code in the high four
 // bits, the keycard's content code in the low four.

@@ -11,6 +11,7 @@
 #include "main/loading.h"
 #include "main/resource_ids.h"
 #include "main/states.h"
+#include "main/view.h"
 #include "resources/binary_io.h"
 #include "resources/datafile.h"
 #include "resources/startup.h"
@@ -31,8 +32,6 @@ constexpr const char* ProgramName = "vexmoor";
 constexpr const char* Caption = "Vexmoor 1.0     ";
 constexpr const char* IconName = "vexmoor";
 constexpr uint8_t FrameRate = 30;
-constexpr uint16_t ScreenWidth = 800;
-constexpr uint16_t ScreenHeight = 600;
 constexpr const char* FontName = "courier new 10";
 constexpr const char* MusicName = "maze";
 

@@ -28,7 +28,8 @@ constexpr int16_t CountdownY = 300;
 constexpr uint16_t CountdownTable[] = {0, sprCount3, 0, sprCount2, 0, sprCount1, 0, sprGo, 0};
 constexpr int32_t LastCountdownStep = 8;
 
-constexpr int32_t PhaseFrames = 20;      // + 1: a timer runs until below 0
+// A timer set to n runs until below 0: its phase lasts n + 1 frames.
+constexpr int32_t PhaseFrames = 20;
 constexpr int32_t ShortPhaseFrames = 10;
 constexpr int32_t LastBlinkStep = 11;
 constexpr int32_t GameOverFrames = 180;
