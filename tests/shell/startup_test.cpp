@@ -11,6 +11,7 @@
 #include "engine/game.h"
 #include "main/game_vars.h"
 #include "main/shell.h"
+#include "resources/datafile.h"
 #include "resources/startup.h"
 #include "tests/shell/shell_fixture.h"
 #include "world/maps.h"
@@ -161,6 +162,33 @@ TEST_F(StartUpTest, SpaceHeldWhenLoadingEndsStartsTheGameInTheFirstFrameAndEscap
   EXPECT_TRUE(std::is_sorted(passes.begin(), passes.end()));
   EXPECT_EQ(shell::HitCounter, -1);
   EXPECT_EQ(shell::ViewX + 4, 6);
+}
+
+TEST_F(StartUpTest, PackedFilesWithoutMusicRunSilentAndLeaveNoScratchFiles) {
+  WriteFont();
+  WriteSprites();
+  WriteSounds();
+  WriteLevelOne();
+  for (const char* sub : {"Sprites/", "Fonts/", "Sounds/", "Maps/"}) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir + sub)) {
+      resources::PackDataFile(entry.path().string(), dir + sub);
+      std::filesystem::remove(entry.path());
+    }
+  }
+  resources::SetArguments({"vexmoor", "-windowed"});
+  int frames = 0;
+  shell::TLoopHooks hooks;
+  hooks.afterFrame = [&](uint32_t frame) {
+    frames = static_cast<int>(frame);
+    if (frame == 2) game::SetKey(game::keyEscape, true);
+  };
+  const auto [status, message] = Run(&hooks);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(message, "");
+  EXPECT_EQ(frames, 2);
+  EXPECT_EQ(shell::GameState, shell::gsTitle);
+  EXPECT_FALSE(std::filesystem::exists(dir + "Data/data.dat"));
+  EXPECT_FALSE(std::filesystem::exists(dir + "Data/temp.dat"));
 }
 
 }  // namespace
