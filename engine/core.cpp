@@ -22,6 +22,15 @@ const bool OpenGLBuild = true;
 const bool OpenGLBuild = false;
 #endif
 
+bool BindOpenGL(std::string& error) {
+#ifdef VEXMOOR_OPENGL
+  return gl::Bind(error);
+#else
+  error = "no OpenGL path in this build";
+  return false;
+#endif
+}
+
 namespace state {
 
 // Selecting vdDefault at module start-up stores this.

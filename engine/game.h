@@ -101,6 +101,12 @@ uint8_t GetBrightness();
 // Whether the audio device opened in Init.
 bool AudioOpen();
 
+// Binds the OpenGL library by name, as the OpenGL driver needs before
+// SetVideoMode. Returns false with a one-line reason in `error` when the
+// library or one of its functions is missing, and always in the second
+// build, which has no OpenGL path.
+bool BindOpenGL(std::string& error);
+
 // The program's one random generator (particle speeds). Seeded once at
 // start-up; Random(n) is uniform in 0 .. n - 1 (n >= 1).
 void SeedRandom(uint32_t seed);

@@ -3,10 +3,8 @@
 #include <cstdio>
 #include <ctime>
 #include <string>
-#include <type_traits>
 
 #include "engine/game.h"
-#include "engine/gl_driver.h"
 #include "main/game_vars.h"
 #include "main/loading.h"
 #include "main/resource_ids.h"
@@ -15,14 +13,6 @@
 #include "resources/binary_io.h"
 #include "resources/datafile.h"
 #include "resources/startup.h"
-
-// The OpenGL path lives only in the main build's engine; the second build
-// links without it, so its binder is referenced weakly (null there, and
-// never called, since that build never chooses the OpenGL driver).
-namespace game::gl {
-[[gnu::weak]] bool Bind(std::string& error);
-}
-static_assert(std::is_same_v<decltype(&game::gl::Bind), bool (*)(std::string&)>);
 
 namespace shell {
 
@@ -87,8 +77,8 @@ int Run(const TLoopHooks* hooks) {
   const game::TVideoDriver driver = ChooseDriver();
   game::SetVideoDriver(driver);
   if (driver == game::vdOpenGL) {
-    std::string error = "no OpenGL path in this build";
-    if (game::gl::Bind == nullptr || !game::gl::Bind(error)) return Fail(error);
+    std::string error;
+    if (!game::BindOpenGL(error)) return Fail(error);
   }
   game::Init(Caption, IconName);
   game::SetFrameRate(FrameRate);

@@ -69,12 +69,12 @@ TEST(AssetSounds, EffectsArePcmAt22050HzAndSdlReadsThem) {
     EXPECT_GT(seconds, 0.05);
     EXPECT_LT(seconds, 2.0) << "an effect, not a track";
 
-    SDL_AudioSpec spec;
+    SDL_AudioSpec format;
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    ASSERT_NE(SDL_LoadWAV(path.c_str(), &spec, &buffer, &length), nullptr) << SDL_GetError();
-    EXPECT_EQ(spec.freq, 22050);
-    EXPECT_EQ(spec.format, AUDIO_S16LSB);
+    ASSERT_NE(SDL_LoadWAV(path.c_str(), &format, &buffer, &length), nullptr) << SDL_GetError();
+    EXPECT_EQ(format.freq, 22050);
+    EXPECT_EQ(format.format, AUDIO_S16LSB);
     SDL_FreeWAV(buffer);
   }
 }
