@@ -4,6 +4,9 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <signal.h>
+
+#include <csignal>
 #include <random>
 
 #include "engine/engine_state.h"
@@ -117,8 +120,30 @@ TColor RGBA(uint8_t r, uint8_t g, uint8_t b, uint8_t a) { return TColor{r, g, b,
 void SetVideoDriver(TVideoDriver driver) { VideoDriver = driver == vdDefault ? vdOpenGL : driver; }
 TVideoDriver GetVideoDriver() { return VideoDriver; }
 
+namespace {
+
+volatile std::sig_atomic_t TerminationSignal = 0;
+
+void OnTerminationSignal(int) { TerminationSignal = 1; }
+
+// SDL's own SIGINT/SIGTERM handler posts a quit event from inside the
+// signal, which deadlocks when the signal lands while the main thread holds
+// the event queue's lock in SDL_PollEvent (and the loop polls constantly).
+// Our handler only raises a flag that ProcessEvents turns into a quit.
+void CatchTerminationSignals() {
+  TerminationSignal = 0;
+  struct sigaction action = {};
+  action.sa_handler = OnTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace
+
 void Init(const std::string& caption, const std::string& iconName) {
   SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO);
+  CatchTerminationSignals();
   SDL_WM_SetCaption(caption.c_str(), "");
   SetWindowIcon(iconName);
   Screen = nullptr;
@@ -223,6 +248,8 @@ bool ProcessEvents() {
     while (SDL_PollEvent(&event) != 0) {
       if (event.type == SDL_QUIT) RequestQuit();
     }
+    // A termination signal counts as a quit event drained in this pass.
+    if (TerminationSignal != 0) RequestQuit();
   }
   return keepRunning;
 }
