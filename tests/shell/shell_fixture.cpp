@@ -11,6 +11,7 @@
 #include "main/game_vars.h"
 #include "main/states.h"
 #include "resources/startup.h"
+#include "tests/engine/test_media.h"
 
 namespace shelltest {
 
@@ -20,60 +21,17 @@ namespace {
 
 void RecordSound(uint16_t id) { ShellFixture::Sounds.push_back(id); }
 
-void WriteLe(std::ofstream& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
 }  // namespace
 
 void WriteBmp(const std::string& path, int size, TRgb colour, size_t trailingBytes) {
-  std::ofstream out(path, std::ios::binary);
-  const uint32_t rowBytes = (static_cast<uint32_t>(size) * 3 + 3) / 4 * 4;
-  const uint32_t imageBytes = rowBytes * static_cast<uint32_t>(size);
-  out.write("BM", 2);
-  WriteLe(out, 54 + imageBytes, 4);
-  WriteLe(out, 0, 4);
-  WriteLe(out, 54, 4);   // pixel data offset
-  WriteLe(out, 40, 4);   // info header size
-  WriteLe(out, static_cast<uint32_t>(size), 4);
-  WriteLe(out, static_cast<uint32_t>(size), 4);
-  WriteLe(out, 1, 2);    // planes
-  WriteLe(out, 24, 2);   // bits per pixel
-  WriteLe(out, 0, 4);    // no compression
-  WriteLe(out, imageBytes, 4);
-  WriteLe(out, 2835, 4);
-  WriteLe(out, 2835, 4);
-  WriteLe(out, 0, 4);
-  WriteLe(out, 0, 4);
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) {
-      out.put(static_cast<char>(colour.b));
-      out.put(static_cast<char>(colour.g));
-      out.put(static_cast<char>(colour.r));
-    }
-    for (uint32_t pad = static_cast<uint32_t>(size) * 3; pad < rowBytes; ++pad) out.put(0);
-  }
-  for (size_t i = 0; i < trailingBytes; ++i) out.put(0);
+  const testmedia::TRgb fill = {static_cast<uint8_t>(colour.r), static_cast<uint8_t>(colour.g),
+                                static_cast<uint8_t>(colour.b)};
+  std::vector<uint8_t> bytes = testmedia::Bmp24(testmedia::TPicture(size, size, fill));
+  bytes.resize(bytes.size() + trailingBytes, 0);
+  testmedia::WriteFile(path, bytes);
 }
 
-void WriteWav(const std::string& path) {
-  std::ofstream out(path, std::ios::binary);
-  const uint32_t samples = 64;
-  const uint32_t dataBytes = samples * 2;
-  out.write("RIFF", 4);
-  WriteLe(out, 36 + dataBytes, 4);
-  out.write("WAVEfmt ", 8);
-  WriteLe(out, 16, 4);
-  WriteLe(out, 1, 2);          // PCM
-  WriteLe(out, 1, 2);          // mono
-  WriteLe(out, 22050, 4);
-  WriteLe(out, 22050 * 2, 4);  // bytes per second
-  WriteLe(out, 2, 2);          // block align
-  WriteLe(out, 16, 2);         // bits per sample
-  out.write("data", 4);
-  WriteLe(out, dataBytes, 4);
-  for (uint32_t i = 0; i < dataBytes; ++i) out.put(0);
-}
+void WriteWav(const std::string& path) { testmedia::WriteFile(path, testmedia::Wav(3)); }
 
 uint8_t ShellFixture::LegendContent(char c) {
   static const std::map<char, uint8_t> legend = {
