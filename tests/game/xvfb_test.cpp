@@ -2,32 +2,20 @@
 // Xvfb), real key presses through xdotool, screenshots of the whole display.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <array>
-#include <cstdlib>
 #include <memory>
-#include <signal.h>
 #include <sstream>
 
 #include "tests/game/support.h"
 #include "tests/game/test_paths.h"
+#include "tests/support/xvfb_server.h"
 #include "tools/replay/png_file.h"
 
 namespace vxtest {
 namespace {
 
 constexpr double StartSeconds = 60;
-
-// The first program of that name on PATH, or empty.
-std::string OnPath(const std::string& name) {
-  std::istringstream path(std::getenv("PATH") ? std::getenv("PATH") : "");
-  for (std::string dir; std::getline(path, dir, ':');) {
-    const fs::path candidate = fs::path(dir) / name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
-  }
-  return "";
-}
 
 // An RGB picture read from a PNG file.
 struct TPicture {
@@ -58,34 +46,12 @@ struct TPicture {
 class PlayerAtTheDisplay : public ::testing::Test {
  protected:
   void SetUp() override {
-    xvfb_ = OnPath("Xvfb");
     xdotool_ = OnPath("xdotool");
     import_ = OnPath("import");
-    if (xvfb_.empty() || xdotool_.empty() || import_.empty()) GTEST_SKIP() << "needs Xvfb, xdotool and import";
-    // A free display: no socket and no lock file, and our server the one
-    // that took it (another test may be starting one at the same time).
-    for (int n = 90; n < 200 && !server_; ++n) {
-      const std::string number = std::to_string(n);
-      const fs::path socket = "/tmp/.X11-unix/X" + number;
-      if (fs::exists(socket) || fs::exists("/tmp/.X" + number + "-lock")) continue;
-      auto server = std::make_unique<Child>(
-          std::vector<std::string>{xvfb_, ":" + number, "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-          work_.Path());
-      WaitFor([&] { return fs::exists(socket) || !server->Running(); }, 20);
-      Pause(0.3);
-      if (server->Running() && fs::exists(socket)) {
-        server_ = std::move(server);
-        display_ = ":" + number;
-      }
-    }
-    ASSERT_TRUE(server_) << "no display could be started";
-  }
-
-  void TearDown() override {
-    if (server_) {
-      server_->Signal(SIGTERM);
-      server_->Wait(10);
-    }
+    if (!XvfbInstalled() || xdotool_.empty() || import_.empty()) GTEST_SKIP() << "needs Xvfb, xdotool and import";
+    server_ = std::make_unique<CXvfbServer>();
+    ASSERT_TRUE(server_->Running()) << server_->Error();
+    display_ = server_->Display();
   }
 
   std::vector<std::string> Environment() const {
@@ -125,10 +91,10 @@ class PlayerAtTheDisplay : public ::testing::Test {
     return window;
   }
 
-  std::string xvfb_, xdotool_, import_, display_;
+  std::string xdotool_, import_, display_;
   TempDir install_;
   TempDir work_;
-  std::unique_ptr<Child> server_;
+  std::unique_ptr<CXvfbServer> server_;
 };
 
 // The title, Space, the countdown and play with both panels, the arrows,

@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/opengl/run_program.h"
+#include "tests/support/process.h"
 #include "tests/opengl/test_images.h"
-#include "tests/opengl/xvfb_server.h"
+#include "tests/support/xvfb_server.h"
 
 namespace vxtest {
 namespace {
@@ -23,8 +23,12 @@ TEST(DriverAgreement, OpenGLFrameMatchesTheFrameBufferFrame) {
   const std::string base = testing::TempDir() + "vexmoor-agreement-" + std::to_string(getpid());
   const std::string fbPath = base + "-fb.ppm";
   const std::string glPath = base + "-gl.ppm";
-  ASSERT_EQ(RunProgram({VEXMOOR_FRAME_PAINTER, "fb", fbPath}, {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"}), 0);
-  ASSERT_EQ(RunProgram({VEXMOOR_FRAME_PAINTER, "gl", glPath}, {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"}), 0);
+  const TProcessResult fbRun =
+      RunProgram({VEXMOOR_FRAME_PAINTER, "fb", fbPath}, ".", {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"});
+  ASSERT_EQ(fbRun.status, 0) << fbRun.err;
+  const TProcessResult glRun =
+      RunProgram({VEXMOOR_FRAME_PAINTER, "gl", glPath}, ".", {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"});
+  ASSERT_EQ(glRun.status, 0) << glRun.err;
   TPicture fb, gl;
   ASSERT_TRUE(ReadPpm(fbPath, fb));
   ASSERT_TRUE(ReadPpm(glPath, gl));

@@ -10,12 +10,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 
-#include "tests/opengl/run_program.h"
+#include "tests/support/process.h"
 #include "tests/opengl/test_images.h"
-#include "tests/opengl/xvfb_server.h"
+#include "tests/support/xvfb_server.h"
 
 namespace vxtest {
 namespace {
@@ -62,8 +63,9 @@ class ShippedGame : public testing::Test {
     Install = CopyInstallation("opengl-game");
     Prefix = Install + "shot";
     // The frame buffer's rendition of the frames the shipped game must show.
-    ReferenceStatus = RunProgram({VEXMOOR_PLAY_PAINTER, "fb", Install, Prefix + "-fb"},
-                                 {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"});
+    ReferenceStatus = RunProgram({VEXMOOR_PLAY_PAINTER, "fb", Install, Prefix + "-fb"}, Install,
+                                 {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"})
+                          .status;
   }
   static void TearDownTestSuite() {
     Server.reset();
@@ -85,7 +87,8 @@ class ShippedGame : public testing::Test {
     const std::string path = Prefix + "-screen.ppm";
     if (RunProgram({"import", "-display", Server->Display(), "-window", "root", "-crop",
                     "800x600+0+0", "+repage", "-depth", "8", "ppm:" + path},
-                   {}) != 0) {
+                   Install)
+            .status != 0) {
       return false;
     }
     return ReadPpm(path, picture);
@@ -93,12 +96,11 @@ class ShippedGame : public testing::Test {
 
   // Waits until the screen shows `expected` within the frame buffer's
   // rounding; returns the last comparison.
-  static TComparison WaitForPicture(const TPicture& expected, CChild& game) {
+  static TComparison WaitForPicture(const TPicture& expected, Child& game) {
     TComparison last;
     last.BeyondTolerance = -1;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(kAppearSeconds);
-    int status = 0;
-    while (std::chrono::steady_clock::now() < deadline && !game.Ended(status)) {
+    while (std::chrono::steady_clock::now() < deadline && game.Running()) {
       TPicture shot;
       if (Screenshot(shot)) {
         last = ComparePictures(expected, shot);
@@ -111,10 +113,10 @@ class ShippedGame : public testing::Test {
 
   static void Key(const std::string& key, double seconds = 0.3) {
     const std::string display = Server->Display();
-    RunProgram({"xdotool", "mousemove", "400", "300"}, {"DISPLAY=" + display});
-    RunProgram({"xdotool", "keydown", key}, {"DISPLAY=" + display});
+    RunProgram({"xdotool", "mousemove", "400", "300"}, Install, {"DISPLAY=" + display});
+    RunProgram({"xdotool", "keydown", key}, Install, {"DISPLAY=" + display});
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-    RunProgram({"xdotool", "keyup", key}, {"DISPLAY=" + display});
+    RunProgram({"xdotool", "keyup", key}, Install, {"DISPLAY=" + display});
   }
 
   static std::unique_ptr<CXvfbServer> Server;
@@ -129,9 +131,9 @@ std::string ShippedGame::Prefix;
 int ShippedGame::ReferenceStatus = -1;
 
 TEST_F(ShippedGame, PlayScreenDrawnByBothDriversAgrees) {
-  ASSERT_EQ(RunProgram({VEXMOOR_PLAY_PAINTER, "gl", Install, Prefix + "-gl"},
-                       {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"}),
-            0);
+  const TProcessResult glRun = RunProgram({VEXMOOR_PLAY_PAINTER, "gl", Install, Prefix + "-gl"}, Install,
+                                          {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"});
+  ASSERT_EQ(glRun.status, 0) << glRun.err;
   for (const char* frame : kFrames) {
     const TComparison comparison = ComparePictures(LoadFrame(Prefix + "-fb", frame), LoadFrame(Prefix + "-gl", frame));
     std::printf("%s: %s\n", frame, Describe(comparison).c_str());
@@ -140,8 +142,7 @@ TEST_F(ShippedGame, PlayScreenDrawnByBothDriversAgrees) {
 }
 
 TEST_F(ShippedGame, OpenGLProgramShowsTitleAndPlayScreenAndEndsOnEscape) {
-  CChild game({Install + "vexmoor", "-windowed", "-opengl"}, GameEnvironment(), Install);
-  ASSERT_TRUE(game.Started());
+  Child game({Install + "vexmoor", "-windowed", "-opengl"}, Install, GameEnvironment());
   const TComparison title = WaitForPicture(LoadFrame(Prefix + "-fb", "title"), game);
   ASSERT_EQ(title.BeyondTolerance, 0) << "title: " << Describe(title);
   std::printf("title: %s\n", Describe(title).c_str());
@@ -166,14 +167,14 @@ TEST_F(ShippedGame, OpenGLProgramShowsTitleAndPlayScreenAndEndsOnEscape) {
   EXPECT_LT(MeanIntensity(after), 0.95 * MeanIntensity(before));
 
   Key("Escape");
-  int status = -1;
-  ASSERT_TRUE(game.WaitEnded(kQuitSeconds, status)) << "still running after Escape";
-  EXPECT_EQ(status, 0);
+  const TProcessResult ended = game.Wait(kQuitSeconds);
+  ASSERT_FALSE(ended.timedOut) << "still running after Escape";
+  EXPECT_TRUE(ended.exited) << "ended by signal " << ended.signal;
+  EXPECT_EQ(ended.status, 0) << ended.err;
 }
 
 TEST_F(ShippedGame, SecondBuildPresentsThroughTheFrameBufferDespiteTheOption) {
-  CChild game({Install + "vexmoor-sw", "-windowed", "-opengl"}, GameEnvironment(), Install);
-  ASSERT_TRUE(game.Started());
+  Child game({Install + "vexmoor-sw", "-windowed", "-opengl"}, Install, GameEnvironment());
   const TPicture title = LoadFrame(Prefix + "-fb", "title");
   const TComparison shown = WaitForPicture(title, game);
   ASSERT_EQ(shown.BeyondTolerance, 0) << "title: " << Describe(shown);
@@ -187,9 +188,10 @@ TEST_F(ShippedGame, SecondBuildPresentsThroughTheFrameBufferDespiteTheOption) {
   EXPECT_EQ(unchanged.BeyondTolerance, 0) << Describe(unchanged);
 
   Key("Escape");
-  int status = -1;
-  ASSERT_TRUE(game.WaitEnded(kQuitSeconds, status)) << "still running after Escape";
-  EXPECT_EQ(status, 0);
+  const TProcessResult ended = game.Wait(kQuitSeconds);
+  ASSERT_FALSE(ended.timedOut) << "still running after Escape";
+  EXPECT_TRUE(ended.exited) << "ended by signal " << ended.signal;
+  EXPECT_EQ(ended.status, 0) << ended.err;
 }
 
 // A libGL.so.1 without the OpenGL functions found first: the main build
@@ -198,14 +200,13 @@ TEST_F(ShippedGame, OpenGLProgramWithoutUsableLibGLEndsWithOneLine) {
   const fs::path libraries = fs::path(Install) / "fake-gl";
   fs::create_directories(libraries);
   fs::create_symlink(VEXMOOR_FAKE_GL, libraries / "libGL.so.1");
-  const std::string errorPath = Install + "bind-error.txt";
-  const int status = RunProgram({Install + "vexmoor", "-windowed", "-opengl"},
-                                {"LD_LIBRARY_PATH=" + libraries.string(), "SDL_AUDIODRIVER=dummy",
-                                 "SDL_VIDEODRIVER=x11", "DISPLAY=" + Server->Display()},
-                                Install, errorPath);
+  const TProcessResult run = RunProgram({Install + "vexmoor", "-windowed", "-opengl"}, Install,
+                                        {"LD_LIBRARY_PATH=" + libraries.string(), "SDL_AUDIODRIVER=dummy",
+                                         "SDL_VIDEODRIVER=x11", "DISPLAY=" + Server->Display()});
   fs::remove_all(libraries);
-  EXPECT_NE(status, 0);
-  std::ifstream in(errorPath);
+  EXPECT_TRUE(run.exited);
+  EXPECT_NE(run.status, 0);
+  std::istringstream in(run.err);
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) {
     // The sound library's complaints about a missing sound card are not ours.

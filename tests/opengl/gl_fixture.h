@@ -9,7 +9,7 @@
 
 #include "engine/game.h"
 #include "tests/opengl/test_images.h"
-#include "tests/opengl/xvfb_server.h"
+#include "tests/support/xvfb_server.h"
 
 namespace vxtest {
 

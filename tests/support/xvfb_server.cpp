@@ -1,4 +1,4 @@
-#include "tests/opengl/xvfb_server.h"
+#include "tests/support/xvfb_server.h"
 
 #include <signal.h>
 #include <sys/socket.h>
@@ -12,6 +12,8 @@
 #include <fstream>
 #include <string>
 #include <thread>
+
+#include "tests/support/process.h"
 
 namespace vxtest {
 
@@ -43,19 +45,7 @@ pid_t LockOwner(const std::string& lockPath) {
 
 }  // namespace
 
-bool XvfbInstalled() {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-  size_t start = 0;
-  while (start <= dirs.size()) {
-    const size_t end = dirs.find(':', start);
-    const std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (!dir.empty() && access((dir + "/Xvfb").c_str(), X_OK) == 0) return true;
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return false;
-}
+bool XvfbInstalled() { return !OnPath("Xvfb").empty(); }
 
 CXvfbServer::CXvfbServer() {
   for (int number = kFirstDisplay; number <= kLastDisplay; ++number) {

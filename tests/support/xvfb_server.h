@@ -1,4 +1,4 @@
-// A private X server for tests that need a real OpenGL window.
+// A private X server for tests that need a real window.
 #pragma once
 
 #include <sys/types.h>

@@ -1,0 +1,128 @@
+#include "tests/support/process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace vxtest {
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "vexmoor-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp: " + std::string(std::strerror(errno)));
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+void Pause(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
+
+Child::Child(const std::vector<std::string>& argv, const fs::path& workingDir,
+             const std::vector<std::string>& environment) {
+  // Everything the child needs is prepared before fork.
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  std::vector<std::string> envText;
+  for (char** entry = environ; *entry; ++entry) {
+    std::string text = *entry;
+    bool replaced = false;
+    for (const std::string& extra : environment)
+      replaced = replaced || text.compare(0, extra.find('=') + 1, extra, 0, extra.find('=') + 1) == 0;
+    if (!replaced) envText.push_back(text);
+  }
+  envText.insert(envText.end(), environment.begin(), environment.end());
+  std::vector<char*> envp;
+  for (std::string& text : envText) envp.push_back(text.data());
+  envp.push_back(nullptr);
+  const std::string outPath = (outputs_.Path() / "out").string();
+  const std::string errPath = (outputs_.Path() / "err").string();
+  const std::string dir = workingDir.string();
+
+  pid_ = fork();
+  if (pid_ < 0) throw std::runtime_error("fork: " + std::string(std::strerror(errno)));
+  if (pid_ == 0) {
+    int in = open("/dev/null", O_RDONLY);
+    int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
+        chdir(dir.c_str()) != 0)
+      _exit(126);
+    execvpe(args[0], args.data(), envp.data());
+    _exit(127);
+  }
+}
+
+Child::~Child() {
+  if (pid_ > 0 && !reaped_) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &rawStatus_, 0);
+  }
+}
+
+bool Child::Running() {
+  if (reaped_) return false;
+  if (waitpid(pid_, &rawStatus_, WNOHANG) == pid_) reaped_ = true;
+  return !reaped_;
+}
+
+void Child::Signal(int signal) {
+  if (!reaped_) kill(pid_, signal);
+}
+
+TProcessResult Child::Wait(double seconds) {
+  TProcessResult result;
+  if (!WaitFor([this] { return !Running(); }, seconds)) {
+    result.timedOut = true;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &rawStatus_, 0);
+    reaped_ = true;
+  }
+  if (WIFEXITED(rawStatus_) && !result.timedOut) {
+    result.exited = true;
+    result.status = WEXITSTATUS(rawStatus_);
+  } else if (WIFSIGNALED(rawStatus_)) {
+    result.signal = WTERMSIG(rawStatus_);
+  }
+  result.out = ReadText(outputs_.Path() / "out");
+  result.err = ReadText(outputs_.Path() / "err");
+  return result;
+}
+
+TProcessResult RunProgram(const std::vector<std::string>& argv, const fs::path& workingDir,
+                   const std::vector<std::string>& environment, double seconds) {
+  Child child(argv, workingDir, environment);
+  return child.Wait(seconds);
+}
+
+std::string OnPath(const std::string& name) {
+  std::istringstream path(std::getenv("PATH") ? std::getenv("PATH") : "");
+  for (std::string dir; std::getline(path, dir, ':');) {
+    const fs::path candidate = fs::path(dir) / name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
+  }
+  return "";
+}
+
+}  // namespace vxtest

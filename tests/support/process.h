@@ -1,0 +1,90 @@
+// Child processes and temporary directories for the tests that drive whole
+// programs: run a program to its end, or keep one running while the test
+// drives it from outside.
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace vxtest {
+
+namespace fs = std::filesystem;
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// A child process's outcome.
+struct TProcessResult {
+  bool exited = false;  // ended by exit (not by a signal or the time limit)
+  int status = -1;      // exit status when exited
+  int signal = 0;       // the signal that ended it otherwise
+  bool timedOut = false;
+  std::string out;      // its standard output
+  std::string err;      // its standard error
+};
+
+// A running child with its output going to files.
+class Child {
+ public:
+  // Starts argv[0] (a path, or a name looked up on PATH) in `workingDir` with extra environment entries
+  // ("NAME=value") on top of this process's environment.
+  Child(const std::vector<std::string>& argv, const fs::path& workingDir,
+        const std::vector<std::string>& environment = {});
+  ~Child();  // kills a child still running
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  pid_t Pid() const { return pid_; }
+  bool Running();
+  void Signal(int signal);
+  // Waits up to `seconds` for the end; SIGKILLs it after that.
+  TProcessResult Wait(double seconds);
+
+ private:
+  TempDir outputs_;
+  pid_t pid_ = -1;
+  bool reaped_ = false;
+  int rawStatus_ = 0;
+};
+
+// Runs a program to its end (at most `seconds`).
+TProcessResult RunProgram(const std::vector<std::string>& argv, const fs::path& workingDir,
+                   const std::vector<std::string>& environment = {}, double seconds = 120);
+
+// Waits until `condition` holds, polling every 20 ms, for at most `seconds`.
+template <typename Condition>
+bool WaitFor(Condition condition, double seconds);
+
+// Text of a whole file; empty when it cannot be read.
+std::string ReadText(const fs::path& path);
+
+// Sleeps `seconds`.
+void Pause(double seconds);
+
+// The first program of that name on PATH, or empty.
+std::string OnPath(const std::string& name);
+
+template <typename Condition>
+bool WaitFor(Condition condition, double seconds) {
+  for (double waited = 0; waited < seconds; waited += 0.02) {
+    if (condition()) return true;
+    Pause(0.02);
+  }
+  return condition();
+}
+
+}  // namespace vxtest
