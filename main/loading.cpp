@@ -65,8 +65,7 @@ std::string ResourcePath(const std::string& folder, const std::string& name, con
 // presented while waiting for it.
 void BeginLoadStep() {
   game::ProcessEvents();  // a quit request takes effect in the main loop
-  while (!game::Flip()) {
-  }
+  while (!game::Flip()) game::WaitForFrame();
   LoadDone += 1;
   DrawLoadingProgress();
 }
