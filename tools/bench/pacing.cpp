@@ -18,6 +18,7 @@ namespace bench {
 
 namespace {
 
+// The game's frame interval: 1000 div 30 ms.
 constexpr double FrameIntervalMs = 1000 / 30;
 
 struct TMode {
