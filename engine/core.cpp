@@ -5,6 +5,7 @@
 #include <SDL_mixer.h>
 
 #include <signal.h>
+#include <time.h>
 
 #include <csignal>
 #include <random>
@@ -88,6 +89,8 @@ uint32_t LastFlipTicks = 0;
 int32_t FrameInterval = 1000 / DefaultFrameRate;
 std::string VideoError;
 TTickSource TickSource = nullptr;
+TSleeper Sleeper = nullptr;
+bool FrameWaiting = true;
 std::mt19937 Generator;
 
 uint32_t Ticks() { return TickSource != nullptr ? TickSource() : SDL_GetTicks(); }
@@ -130,7 +133,7 @@ void OnTerminationSignal(int) { TerminationSignal = 1; }
 
 // SDL's own SIGINT/SIGTERM handler posts a quit event from inside the
 // signal, which deadlocks when the signal lands while the main thread holds
-// the event queue's lock in SDL_PollEvent (and the loop polls constantly);
+// the event queue's lock in SDL_PollEvent (which the loop does every pass);
 // SIGHUP would end the game on the spot and SIGQUIT goes to SDL. Our handler
 // only raises a flag that ProcessEvents turns into a quit, so every one of
 // them ends through Shutdown and takes the scratch files along.
@@ -244,6 +247,42 @@ bool Flip() {
 #endif
   return true;
 }
+
+namespace {
+
+// A wait stops this far (in clock milliseconds) before the frame is due;
+// the rest is approached in short steps, then polled.
+constexpr uint32_t WakeMarginMs = 2;
+constexpr uint32_t FineStepUs = 250;
+
+void SleepMicroseconds(uint32_t microseconds) {
+  const timespec request{static_cast<time_t>(microseconds / 1000000), static_cast<long>(microseconds % 1000000) * 1000};
+  // Not resumed after a signal: the loop then sees the quit at once.
+  nanosleep(&request, nullptr);
+}
+
+}  // namespace
+
+void WaitForFrame() {
+  if (!FrameWaiting || QuitFlag) return;
+  const TSleeper sleep = Sleeper != nullptr ? Sleeper : TickSource == nullptr ? &SleepMicroseconds : nullptr;
+  if (sleep == nullptr) return;  // a test clock does not run in real time
+  const uint32_t elapsed = Ticks() - LastFlipTicks;
+  const uint32_t interval = static_cast<uint32_t>(FrameInterval);
+  if (elapsed >= interval) return;
+  // A reading `left` ms short of the interval means the frame falls due
+  // after more than left - 1 ms: sleeping left - 2 ms, or 250 us when left
+  // is 2, always ends before it, by at least one ms or 750 us.
+  const uint32_t left = interval - elapsed;
+  if (left > WakeMarginMs) {
+    sleep((left - WakeMarginMs) * 1000);
+  } else if (left > 1) {
+    sleep(FineStepUs);
+  }
+}
+
+void SetSleeper(TSleeper sleeper) { Sleeper = sleeper; }
+void SetFrameWaiting(bool on) { FrameWaiting = on; }
 
 bool ProcessEvents() {
   const bool keepRunning = !QuitFlag;

@@ -3,7 +3,7 @@
 // and sound banks, music, particle bursts and translucent rectangles.
 //
 // Calling order: SetVideoDriver, Init, SetFrameRate, SetVideoMode, loads,
-// the main loop (ProcessEvents, KeyDown, Flip), Shutdown last.
+// the main loop (ProcessEvents, KeyDown, Flip, WaitForFrame), Shutdown last.
 #pragma once
 
 #include <cstdint>
@@ -79,8 +79,14 @@ void SetFrameRate(uint8_t fps);
 
 // Frame pacing: when at least FrameInterval ms have passed since the last
 // present, presents the frame drawn since then, clears the back buffer to
-// black, remembers the time of this present and returns true; otherwise
-// returns false and changes nothing. Never sleeps; lateness is not made up.
+// black, remembers the time of this present (a fresh clock reading, so
+// lateness is not made up) and returns true; otherwise returns false and
+// changes nothing. Flip itself never waits.
+//
+// The main loop's contract: each pass pumps the events (ProcessEvents),
+// reads the keys and calls Flip; a pass where Flip presented runs one frame
+// of game logic and drawing, and a pass where it did not calls WaitForFrame
+// so that the processor is not held between frames.
 bool Flip();
 
 // Makes SIGINT, SIGTERM, SIGHUP and SIGQUIT only raise a flag, which the
@@ -88,6 +94,18 @@ bool Flip();
 // Shutdown with status 0. Init calls it; calling it earlier as well covers
 // the time before Init. Never clears a flag already raised (Shutdown does).
 void CatchTerminationSignals();
+// Gives the processor away while no frame is due. With r ms left before
+// Flip finds the next frame due (on a millisecond clock the frame then
+// falls due within r - 1 to r ms), it sleeps r - 2 ms when r > 2, 250 us
+// when r is 2, and not at all in the last millisecond, which the loop
+// polls: no sleep it asks for ends after the frame falls due, so Flip
+// presents in the same millisecond as in a loop that never sleeps, with
+// room for the system's wake-up delay. One call sleeps at most once and
+// less than one frame interval, so the loop still pumps the events between
+// sleeps. Returns at once when a frame is due or a quit was requested, and
+// on a test clock (SetTickSource) unless a test sleeper is set
+// (SetSleeper). A signal cuts the sleep short.
+void WaitForFrame();
 
 // Returns false once a quit has been requested (without polling); otherwise
 // drains the event queue, turning a window close or a termination signal
@@ -124,6 +142,17 @@ uint32_t Random(uint32_t n);
 // The millisecond clock Flip reads. Null restores SDL_GetTicks.
 using TTickSource = uint32_t (*)();
 void SetTickSource(TTickSource source);
+
+// The sleep WaitForFrame uses, given microseconds; a test's sleeper moves
+// its own clock on. Null restores the real one: nanosleep on the real clock,
+// no sleep at all on a test clock.
+using TSleeper = void (*)(uint32_t microseconds);
+void SetSleeper(TSleeper sleeper);
+
+// Benchmark seam: false makes WaitForFrame return at once, so the main loop
+// polls without pause between frames, as it did before it slept. True (the
+// start-up value) restores the sleep. Init leaves it as it is.
+void SetFrameWaiting(bool on);
 
 // Holds or releases a key in SDL's key-state table (headless drivers only
 // have the keys a test sets). Needs Init.

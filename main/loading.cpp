@@ -68,8 +68,7 @@ std::string ResourcePath(const std::string& folder, const std::string& name, con
 bool BeginLoadStep() {
   game::ProcessEvents();
   if (game::QuitRequested()) return false;
-  while (!game::Flip()) {
-  }
+  while (!game::Flip()) game::WaitForFrame();
   LoadDone += 1;
   DrawLoadingProgress();
   return true;

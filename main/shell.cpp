@@ -64,8 +64,13 @@ void MainLoop(const TLoopHooks* hooks) {
     if (game::KeyDown(game::keyEscape)) game::RequestQuit();
     if (game::Flip()) {
       ++frame;
+      if (hooks && hooks->afterPresent) hooks->afterPresent(frame);
       RunFrame();
       if (hooks && hooks->afterFrame) hooks->afterFrame(frame);
+    } else {
+      // Nothing due: sleep until shortly before the next frame instead of
+      // holding a core, and come back to pump the events.
+      game::WaitForFrame();
     }
   }
 }

@@ -12,6 +12,10 @@ struct TLoopHooks {
   // Before each pass of the main loop, with the number the next presented
   // frame will get (1 is the first frame of the main loop, after loading).
   std::function<void(uint32_t frame)> beforePass;
+  // Right after Flip presented, before the frame's handler runs, with the
+  // number of the frame about to run (frame 1 presents the last picture of
+  // the loading screen, frame 2 the first picture the main loop drew).
+  std::function<void(uint32_t frame)> afterPresent;
   // After the frame's handler, the particle update and the brightness keys.
   std::function<void(uint32_t frame)> afterFrame;
   // When set, the random generator gets this seed instead of the clock's.

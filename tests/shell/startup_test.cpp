@@ -56,6 +56,8 @@ class StartUpTest : public ::testing::Test {
   }
   void TearDown() override {
     game::SetTickSource(nullptr);
+    game::SetSleeper(nullptr);
+    game::SetFrameWaiting(true);
     maps::ResetModule();
     shell::ResetGameVariables();
     resources::SetArguments({"vexmoor"});
@@ -275,6 +277,68 @@ TEST_F(StartUpTest, AnyFailureWhileLoadingOrPlayingTakesTheOneFailurePath) {
     EXPECT_FALSE(game::ReadScreen(rgb, width, height)) << "the display was not restored";
   }
   Act = nullptr;
+}
+
+// A clock in microseconds that moves on at every reading, as the loop's
+// own work would move it, and a sleeper that moves it on by the sleep and
+// the system's wake-up delay.
+uint64_t MicroNow = 0;
+uint32_t Sleeps = 0;
+uint32_t SteppingMicroClock() {
+  MicroNow += 40;
+  return static_cast<uint32_t>(MicroNow / 1000);
+}
+void FakeSleep(uint32_t microseconds) {
+  ++Sleeps;
+  MicroNow += microseconds + 90;
+}
+
+TEST_F(StartUpTest, TheLoopSleepsBetweenFramesYetPresentsWhenALoopThatNeverSleepsWould) {
+  WriteFont();
+  WriteSprites();
+  WriteSounds();
+  WriteLevelOne();
+  struct TRun {
+    std::vector<uint32_t> presents;
+    uint32_t passes = 0;
+    uint32_t sleeps = 0;
+  };
+  // Starts near the top of the 32-bit millisecond clock, which wraps after
+  // the loading screen, and starts a game in the first frame; every ninth
+  // frame takes 45 ms.
+  auto runGame = [&](bool waiting) {
+    TRun run;
+    shell::ResetGameVariables();
+    MicroNow = ((uint64_t{1} << 32) - 2500) * 1000;
+    Sleeps = 0;
+    game::SetTickSource(SteppingMicroClock);
+    game::SetSleeper(FakeSleep);
+    game::SetFrameWaiting(waiting);
+    shell::TLoopHooks hooks;
+    hooks.fixedSeed = true;
+    hooks.beforePass = [&](uint32_t next) {
+      ++run.passes;
+      game::SetKey(game::keySpace, next <= 2);
+    };
+    hooks.afterPresent = [&](uint32_t) { run.presents.push_back(static_cast<uint32_t>(MicroNow / 1000)); };
+    hooks.afterFrame = [&](uint32_t frame) {
+      if (frame % 9 == 0) MicroNow += 45000;
+      if (frame == 60) game::RequestQuit();
+    };
+    EXPECT_EQ(Run(&hooks).first, 0);
+    run.sleeps = Sleeps;
+    return run;
+  };
+  const TRun polling = runGame(false);
+  const TRun sleeping = runGame(true);
+  ASSERT_EQ(polling.presents.size(), 60u);
+  EXPECT_EQ(sleeping.presents, polling.presents);
+  EXPECT_LT(polling.presents.back(), polling.presents.front()) << "the clock did not wrap";
+  EXPECT_EQ(polling.sleeps, 0u);
+  // Sleeping, the loop polls through the last millisecond or two of a
+  // frame (some 50 passes at 40 us a reading); without, through all of it.
+  EXPECT_GE(sleeping.sleeps, 60u);
+  EXPECT_LT(sleeping.passes * 10, polling.passes);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "engine/game.h"
 #include "resources/startup.h"
 #include "tests/engine/test_media.h"
+#include "tools/bench/pacing.h"
 
 namespace {
 
@@ -233,6 +234,7 @@ int main() {
   game::SetLiteralDrawing(false);
   game::Shutdown();
   std::printf("speed-up: %.1fx\n", literal / fast);
+  bench::ReportPacing();
   std::printf("frame-buffer play frame: %.3f ms median; literal: %.3f ms median\n", fast, literal);
   return same ? 0 : 1;
 }
