@@ -91,7 +91,8 @@ bool ProcessEvents();
 void RequestQuit();
 bool QuitRequested();
 
-// True when SDL reports the key down as of the latest ProcessEvents.
+// True when SDL reports the key down as of the latest ProcessEvents, or
+// while SetKey holds it. Codes beyond SDL's key symbols are never down.
 bool KeyDown(uint16_t key);
 
 // Brightness of the OpenGL driver (255 full); the frame buffer only stores it.
@@ -118,8 +119,11 @@ uint32_t Random(uint32_t n);
 using TTickSource = uint32_t (*)();
 void SetTickSource(TTickSource source);
 
-// Holds or releases a key in SDL's key-state table (headless drivers only
-// have the keys a test sets). Needs Init.
+// Holds or releases a key in the engine's own table of held keys, which
+// KeyDown reads at once beside SDL's (headless drivers deliver no keys).
+// SDL's table is left alone, so a key pressed on the real keyboard still
+// counts. Init releases every held key; codes beyond SDL's key symbols are
+// ignored.
 void SetKey(uint16_t key, bool down);
 
 // Called with the id of every PlaySound call, before anything is played
