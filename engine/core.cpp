@@ -8,6 +8,7 @@
 
 #include <array>
 #include <csignal>
+#include <cstdlib>
 #include <random>
 
 #include "engine/engine_state.h"
@@ -146,6 +147,21 @@ void CatchTerminationSignals() {
 }
 
 }  // namespace
+
+namespace {
+
+bool EnvironmentSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && value[0] != '\0';
+}
+
+}  // namespace
+
+std::string NoDisplayReason() {
+  if (EnvironmentSet("SDL_VIDEODRIVER") || EnvironmentSet("DISPLAY") || EnvironmentSet("WAYLAND_DISPLAY")) return "";
+  return "no display found (DISPLAY and WAYLAND_DISPLAY are unset); set SDL_VIDEODRIVER to choose a video "
+         "driver, e.g. SDL_VIDEODRIVER=dummy";
+}
 
 void Init(const std::string& caption, const std::string& iconName) {
   SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO);

@@ -53,6 +53,14 @@ enum : uint16_t {
 void SetVideoDriver(TVideoDriver driver);
 TVideoDriver GetVideoDriver();
 
+// Why SDL would find no display to open, as one line that says how to
+// choose a video driver; empty when DISPLAY or WAYLAND_DISPLAY names a
+// display or SDL_VIDEODRIVER names a driver (an empty value counts as
+// unset). Without this check the classic library falls through to a
+// text-mode driver and draws over the terminal. Reads only the environment,
+// so it can be asked before Init.
+std::string NoDisplayReason();
+
 // Starts SDL (video and audio), sets the window caption and the icon from
 // ProgramDir + iconName + ".bmp", opens the audio device (22050 Hz, 16-bit
 // stereo, 8 channels at full volume), creates the empty banks and resets the

@@ -69,6 +69,9 @@ void MainLoop(const TLoopHooks* hooks) {
 }
 
 int Run(const TLoopHooks* hooks) {
+  // Before SDL starts: left to itself it would pick a text-mode driver.
+  const std::string noDisplay = game::NoDisplayReason();
+  if (!noDisplay.empty()) return Fail(noDisplay);
   ResetGameVariables();
   const bool fixedSeed = hooks && hooks->fixedSeed;
   game::SeedRandom(fixedSeed ? hooks->seed : static_cast<uint32_t>(std::time(nullptr)));
