@@ -3,6 +3,10 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 #include "engine/game.h"
 #include "tests/engine/engine_fixture.h"
 
@@ -178,6 +182,19 @@ TEST_F(EventTest, InitReleasesEveryHeldKey) {
   game::Init("again", "icon");
   EXPECT_TRUE(game::ProcessEvents());
   for (uint16_t key : GameKeys) EXPECT_FALSE(game::KeyDown(key)) << key;
+}
+
+// `make test` runs the suite once on each SDL 1.2 runtime and says which in
+// VEXMOOR_SDL_RUNTIME ("classic" or "compat"): the library really loaded
+// must be that one, or the second run would only repeat the first.
+TEST(SdlRuntime, IsTheOneTheRunAsksFor) {
+  const char* wanted = std::getenv("VEXMOOR_SDL_RUNTIME");
+  if (wanted == nullptr) GTEST_SKIP() << "VEXMOOR_SDL_RUNTIME names no runtime";
+  const SDL_version* linked = SDL_Linked_Version();
+  // The classic library ended at 1.2.15; sdl12-compat numbers itself from 1.2.50.
+  const bool compat = linked->major == 1 && linked->minor == 2 && linked->patch >= 50;
+  std::printf("SDL %d.%d.%d loaded\n", linked->major, linked->minor, linked->patch);
+  EXPECT_EQ(std::string(wanted), compat ? "compat" : "classic");
 }
 
 using DriverTest = EngineTest;
