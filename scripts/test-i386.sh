@@ -34,15 +34,15 @@ if ! command -v debootstrap >/dev/null; then
     fail "debootstrap is not installed and apt-get could not install it"
 fi
 
-# One run at a time per chroot: a second one waits for the first.
-mkdir -p "$(dirname "$root")"
-exec 9>"$root.lock"
-flock 9
-
 case "$root" in
   /*/*) ;;
   *) fail "VEXMOOR_I386_ROOT must be an absolute path below a directory, not \"$root\"" ;;
 esac
+
+# One run at a time per chroot: a second one waits for the first.
+mkdir -p "$(dirname "$root")"
+exec 9>"$root.lock"
+flock 9
 
 # The mount points at or below a directory, deepest first.
 mounts_under() {
@@ -80,16 +80,25 @@ mount_into() {  # mount_into TARGET mount-arguments...
 # A fresh chroot is made beside its final place and moved there only once
 # debootstrap has finished, so an interrupted first run leaves no half-made
 # chroot that later runs would take for a whole one.
+# Only what this script made is ever deleted.
 if [ ! -f "$root/.vexmoor-base" ]; then
+  if [ -e "$root" ] && ! rmdir "$root" 2>/dev/null; then
+    fail "$root is not a chroot made by this script; remove it or choose another VEXMOOR_I386_ROOT"
+  fi
   partial="$root.partial"
-  rm -rf --one-file-system "$partial" "$root"
+  if [ -e "$partial" ]; then
+    [ -f "$partial/.vexmoor-partial" ] || fail "$partial was not made by this script; remove it first"
+    rm -rf --one-file-system "$partial"
+  fi
+  mkdir -p "$partial"
+  touch "$partial/.vexmoor-partial"
   echo "Making the i386 chroot in $root (debootstrap $suite from $mirror)"
   started=$SECONDS
   debootstrap --arch=i386 --variant=minbase "$suite" "$partial" "$mirror" >"$partial.log" 2>&1 || {
     tail -n 20 "$partial.log" >&2
     fail "debootstrap failed (whole log: $partial.log)"
   }
-  rm -f "$partial.log"
+  rm -f "$partial.log" "$partial/.vexmoor-partial"
   touch "$partial/.vexmoor-base"
   mv "$partial" "$root"
   echo "debootstrap took $((SECONDS - started)) s"
