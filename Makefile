@@ -3,7 +3,9 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 
-.PHONY: run test bench contact-sheet setup configure build build-asan clean
+SANITIZER_OPTIONS := ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
+
+.PHONY: run test test-i386 bench contact-sheet setup configure build build-asan clean
 
 setup:
 	./scripts/setup.sh
@@ -21,9 +23,20 @@ build-asan: setup
 run: build
 	cd $(BUILD)/vexmoor && ./vexmoor -windowed
 
+# Each build's suite runs on both SDL 1.2 runtimes, the classic library and
+# sdl12-compat (scripts/ctest-runtimes.sh). Every run happens even when one
+# fails; the target fails if any did.
 test: build build-asan
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) -LE no-sanitize
+	@failed=0; \
+	./scripts/ctest-runtimes.sh $(BUILD) --output-on-failure -j $(JOBS) || failed=1; \
+	$(SANITIZER_OPTIONS) ./scripts/ctest-runtimes.sh $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE no-sanitize \
+	  || failed=1; \
+	exit $$failed
+
+# The same suite built as 32-bit i386 programs, in a Debian 12 i386 chroot
+# kept in /var/cache/vexmoor-i386 (scripts/test-i386.sh).
+test-i386:
+	JOBS=$(JOBS) ./scripts/test-i386.sh
 
 bench: build
 	cmake --build $(BUILD) --target benchmarks -j $(JOBS)
@@ -33,4 +46,4 @@ contact-sheet: build
 	cmake --build $(BUILD) --target contact-sheet -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-i386

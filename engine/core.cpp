@@ -7,7 +7,9 @@
 #include <signal.h>
 #include <time.h>
 
+#include <array>
 #include <csignal>
+#include <cstdlib>
 #include <random>
 
 #include "engine/engine_state.h"
@@ -85,6 +87,11 @@ constexpr int ChannelVolume = 256;
 bool QuitFlag = false;
 Uint8* KeyState = nullptr;
 int KeyCount = 0;
+// Keys held through SetKey, read beside SDL's table. Tests and the replay
+// tool hold keys here rather than in SDL's own table: sdl12-compat keeps
+// that table across SDL_Quit and SDL_Init, where the classic library clears
+// it, so a key written there outlives the engine it was meant for.
+std::array<bool, SDLK_LAST> HeldKeys{};
 uint32_t LastFlipTicks = 0;
 int32_t FrameInterval = 1000 / DefaultFrameRate;
 std::string VideoError;
@@ -146,6 +153,21 @@ void CatchTerminationSignals() {
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
 }
 
+namespace {
+
+bool EnvironmentSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && value[0] != '\0';
+}
+
+}  // namespace
+
+std::string NoDisplayReason() {
+  if (EnvironmentSet("SDL_VIDEODRIVER") || EnvironmentSet("DISPLAY") || EnvironmentSet("WAYLAND_DISPLAY")) return "";
+  return "no display found (DISPLAY and WAYLAND_DISPLAY are unset); set SDL_VIDEODRIVER to choose a video "
+         "driver, e.g. SDL_VIDEODRIVER=dummy";
+}
+
 void Init(const std::string& caption, const std::string& iconName) {
   SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO);
   // Again after SDL_Init, which may have put its own handlers in.
@@ -155,6 +177,7 @@ void Init(const std::string& caption, const std::string& iconName) {
   Screen = nullptr;
   QuitFlag = false;
   KeyState = SDL_GetKeyState(&KeyCount);
+  HeldKeys.fill(false);
   LastFlipTicks = Ticks();
   SetFrameRate(DefaultFrameRate);
   DropBanks();
@@ -301,7 +324,10 @@ bool ProcessEvents() {
 void RequestQuit() { QuitFlag = true; }
 bool QuitRequested() { return QuitFlag; }
 
-bool KeyDown(uint16_t key) { return KeyState != nullptr && key < KeyCount && KeyState[key] == 1; }
+bool KeyDown(uint16_t key) {
+  if (key < HeldKeys.size() && HeldKeys[key]) return true;
+  return KeyState != nullptr && key < KeyCount && KeyState[key] == 1;
+}
 
 void SetBrightness(uint8_t value) { Brightness = value; }
 uint8_t GetBrightness() { return Brightness; }
@@ -323,7 +349,7 @@ uint32_t Random(uint32_t n) {
 void SetTickSource(TTickSource source) { TickSource = source; }
 
 void SetKey(uint16_t key, bool down) {
-  if (KeyState != nullptr && key < KeyCount) KeyState[key] = down ? 1 : 0;
+  if (key < HeldKeys.size()) HeldKeys[key] = down;
 }
 
 void SetLiteralDrawing(bool literal) { LiteralDrawing = literal; }

@@ -53,6 +53,14 @@ enum : uint16_t {
 void SetVideoDriver(TVideoDriver driver);
 TVideoDriver GetVideoDriver();
 
+// Why SDL would find no display to open, as one line that says how to
+// choose a video driver; empty when DISPLAY or WAYLAND_DISPLAY names a
+// display or SDL_VIDEODRIVER names a driver (an empty value counts as
+// unset). Without this check the classic library falls through to a
+// text-mode driver and draws over the terminal. Reads only the environment,
+// so it can be asked before Init.
+std::string NoDisplayReason();
+
 // Starts SDL (video and audio), sets the window caption and the icon from
 // ProgramDir + iconName + ".bmp", opens the audio device (22050 Hz, 16-bit
 // stereo, 8 channels at full volume), creates the empty banks and resets the
@@ -116,7 +124,8 @@ bool ProcessEvents();
 void RequestQuit();
 bool QuitRequested();
 
-// True when SDL reports the key down as of the latest ProcessEvents.
+// True when SDL reports the key down as of the latest ProcessEvents, or
+// while SetKey holds it. Codes beyond SDL's key symbols are never down.
 bool KeyDown(uint16_t key);
 
 // Brightness of the OpenGL driver (255 full); the frame buffer only stores it.
@@ -154,8 +163,11 @@ void SetSleeper(TSleeper sleeper);
 // start-up value) restores the sleep. Init leaves it as it is.
 void SetFrameWaiting(bool on);
 
-// Holds or releases a key in SDL's key-state table (headless drivers only
-// have the keys a test sets). Needs Init.
+// Holds or releases a key in the engine's own table of held keys, which
+// KeyDown reads at once beside SDL's (headless drivers deliver no keys).
+// SDL's table is left alone, so a key pressed on the real keyboard still
+// counts. Init releases every held key; codes beyond SDL's key symbols are
+// ignored.
 void SetKey(uint16_t key, bool down);
 
 // Called with the id of every PlaySound call, before anything is played

@@ -76,6 +76,9 @@ void MainLoop(const TLoopHooks* hooks) {
 }
 
 int Run(const TLoopHooks* hooks) {
+  // Before SDL starts: left to itself it would pick a text-mode driver.
+  const std::string noDisplay = game::NoDisplayReason();
+  if (!noDisplay.empty()) return Fail(noDisplay);
   // Before anything is unpacked, so that no ending leaves a scratch file.
   game::CatchTerminationSignals();
   ResetGameVariables();

@@ -3,12 +3,17 @@
 #include <fcntl.h>
 #include <sys/random.h>
 #include <time.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 namespace resources {
+
+// File offsets are off_t, which the build makes 64 bits wide on 32-bit
+// systems too (_FILE_OFFSET_BITS=64); a long there would stop at 2 GiB.
+static_assert(sizeof(off_t) == 8, "the build must define _FILE_OFFSET_BITS=64");
 
 namespace {
 
@@ -61,13 +66,13 @@ IoError::IoError(const std::string& path, const std::string& reason)
 LeReader::LeReader(const std::string& path) : path_(path), file_(nullptr), size_(0), position_(0) {
   file_ = std::fopen(path.c_str(), "rb");
   if (file_ == nullptr) throw IoError(path, SystemReason());
-  if (std::fseek(file_, 0, SEEK_END) != 0) {
+  if (fseeko(file_, 0, SEEK_END) != 0) {
     const std::string reason = SystemReason();
     std::fclose(file_);
     throw IoError(path, reason);
   }
-  const long end = std::ftell(file_);
-  if (end < 0 || std::fseek(file_, 0, SEEK_SET) != 0) {
+  const off_t end = ftello(file_);
+  if (end < 0 || fseeko(file_, 0, SEEK_SET) != 0) {
     const std::string reason = SystemReason();
     std::fclose(file_);
     throw IoError(path, reason);
@@ -81,7 +86,7 @@ LeReader::~LeReader() {
 
 void LeReader::Seek(uint64_t position) {
   if (position > size_) throw IoError(path_, "seek past the end of the file");
-  if (std::fseek(file_, static_cast<long>(position), SEEK_SET) != 0) throw IoError(path_, SystemReason());
+  if (fseeko(file_, static_cast<off_t>(position), SEEK_SET) != 0) throw IoError(path_, SystemReason());
   position_ = position;
 }
 
@@ -113,12 +118,17 @@ uint32_t LeReader::ReadU32() {
          (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
 }
 
-std::vector<uint8_t> LeReader::ReadVector(size_t count) {
+std::vector<uint8_t> LeReader::ReadVector(uint64_t count) {
   // Checked before allocating: a count read from a file must not size memory
   // beyond what the file can actually deliver.
   if (count > Remaining()) throw IoError(path_, "file is shorter than expected (short read)");
-  std::vector<uint8_t> bytes(count);
-  ReadBytes(bytes.data(), count);
+  // On a 32-bit system a file can hold more than one piece of memory can.
+  std::vector<uint8_t> bytes;
+  if (count > bytes.max_size()) {
+    throw IoError(path_, std::to_string(count) + " bytes are too many to read into memory at once");
+  }
+  bytes.resize(static_cast<size_t>(count));
+  ReadBytes(bytes.data(), bytes.size());
   return bytes;
 }
 
@@ -172,7 +182,7 @@ void LeWriter::Commit() {
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   LeReader reader(path);
-  return reader.ReadVector(static_cast<size_t>(reader.Size()));
+  return reader.ReadVector(reader.Size());
 }
 
 void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {

@@ -51,8 +51,9 @@ class LeReader {
   int32_t ReadI32() { return static_cast<int32_t>(ReadU32()); }
   void ReadBytes(void* destination, size_t count);
   // Reads count bytes; the count is checked against what the file still
-  // holds before anything is allocated.
-  std::vector<uint8_t> ReadVector(size_t count);
+  // holds, and against what memory can hold at once, before anything is
+  // allocated.
+  std::vector<uint8_t> ReadVector(uint64_t count);
 
  private:
   std::string path_;

@@ -68,7 +68,7 @@ bool Unpack(LeReader& packed, const std::string& outPath) {
     UnscrambleByte(i, value);
     Crc16Update(value, crc);
   }
-  std::vector<uint8_t> body = packed.ReadVector(static_cast<size_t>(packed.Remaining()));
+  std::vector<uint8_t> body = packed.ReadVector(packed.Remaining());
   for (size_t k = 0; k < body.size(); ++k) {
     UnscrambleByte(static_cast<uint32_t>(k + 1), body[k]);
     Crc16Update(body[k], crc);

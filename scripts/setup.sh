@@ -4,12 +4,12 @@
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
-  libsdl1.2-dev libsdl-mixer1.2-dev
+  libsdl1.2-dev libsdl-mixer1.2-dev libsdl1.2-compat
   libgtest-dev googletest
   libcairo2-dev libfreetype-dev fonts-liberation libvorbis-dev libogg-dev
   libpng-dev zlib1g-dev
   libgl1 libgl1-mesa-dri libglu1-mesa
-  xvfb xauth xdotool imagemagick x11-utils
+  xvfb xauth xdotool imagemagick x11-utils openbox
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -82,6 +82,44 @@ TEST_P(Programs, MissingLooseSpriteInDevelopModeEndsWithOneLineNamingIt) {
   EXPECT_TRUE(fs::is_empty(work_.Path()));
 }
 
+// Without a display and without a chosen driver both programs stop before
+// SDL starts, with one line saying how to choose a driver, rather than
+// falling through to a text-mode driver that draws over the terminal. A
+// driver named in SDL_VIDEODRIVER is still used.
+TEST_P(Programs, WithoutADisplayEndAtOnceUnlessADriverIsChosen) {
+  const std::string expected = "vexmoor: no display found (DISPLAY and WAYLAND_DISPLAY are unset); set SDL_VIDEODRIVER"
+                               " to choose a video driver, e.g. SDL_VIDEODRIVER=dummy";
+  struct {
+    const char* name;
+    std::vector<std::string> environment;
+    bool starts;
+  } const cases[] = {
+      {"nothing set", {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}, false},
+      {"all three empty", {"DISPLAY=", "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER="}, false},
+      {"the dummy driver chosen", {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER=dummy"}, true},
+  };
+  MakeInstallCopy(install_.Path(), TInstallCopy::WithPrograms());
+  const fs::path music = install_.Path() / "Data" / "temp.dat";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> environment = c.environment;
+    environment.push_back("SDL_AUDIODRIVER=dummy");
+    Child game({Program(), "-windowed"}, work_.Path(), environment);
+    if (c.starts) {
+      ASSERT_TRUE(WaitFor([&] { return fs::exists(music) || !game.Running(); }, LoadSeconds));
+      ASSERT_TRUE(game.Running()) << game.Wait(0).err;
+      game.Signal(SIGTERM);
+    }
+    const TProcessResult result = game.Wait(c.starts ? EndSeconds : 10);
+    ASSERT_TRUE(result.exited) << "signal " << result.signal << (result.timedOut ? ", timed out" : "");
+    EXPECT_EQ(result.status, c.starts ? 0 : 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, c.starts ? "" : expected + "\n");
+    EXPECT_TRUE(ScratchFiles(install_.Path()).empty());
+    EXPECT_TRUE(fs::is_empty(work_.Path()));
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothBuilds, Programs, ::testing::Values("vexmoor", "vexmoor-sw"),
                          [](const auto& info) { return std::string(info.param) == "vexmoor" ? "Main" : "Second"; });
 

@@ -73,9 +73,9 @@ class ReplayTool : public ::testing::Test {
  protected:
   void SetUp() override { MakeInstallCopy(install_.Path(), {}); }
 
-  TProcessResult Replay(std::vector<std::string> arguments) {
+  TProcessResult Replay(std::vector<std::string> arguments, const std::vector<std::string>& environment = {}) {
     arguments.insert(arguments.begin(), {std::string(BinDir) + "/vexmoor-replay", "--dir", install_.Path()});
-    return RunProgram(arguments, work_.Path());
+    return RunProgram(arguments, work_.Path(), environment);
   }
   fs::path Work(const std::string& name) { return work_.Path() / name; }
   void WriteFile(const std::string& name, const std::string& text) { std::ofstream(Work(name)) << text; }
@@ -98,6 +98,15 @@ long Field(const std::string& line, const std::string& name) {
   if (!std::regex_search(line, match, std::regex("\"" + name + "\": (-?[0-9]+)")))
     throw std::runtime_error("no field " + name + " in " + line);
   return std::stol(match[1]);
+}
+
+// It chooses SDL's dummy drivers itself, so it needs no display.
+TEST_F(ReplayTool, RunsWithoutADisplayOrAChosenDriver) {
+  const TProcessResult result =
+      Replay({"--frames", "3"}, {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER"});
+  ASSERT_TRUE(result.exited) << "signal " << result.signal;
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "");
 }
 
 TEST_F(ReplayTool, RejectsBadInputWithOneLineAndStatusTwo) {

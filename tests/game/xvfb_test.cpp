@@ -1,8 +1,10 @@
 // The shipped program as a player uses it: a real X display (a private
 // Xvfb), real key presses through xdotool, screenshots of the whole display.
+// In a window on a bare display, and full screen under a window manager
+// (openbox), as on a desktop.
 #include <gtest/gtest.h>
 
-
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <sstream>
@@ -43,16 +45,47 @@ struct TPicture {
   }
 };
 
-class PlayerAtTheDisplay : public ::testing::Test {
+// Where the game's 800 x 600 picture lies on the display, and how large it
+// is shown there.
+struct TPlacement {
+  int x = 0, y = 0, width = 800, height = 600;
+};
+
+// The bounding box of everything not black on the display: a full-screen
+// game's picture, centred or scaled by the SDL runtime in use.
+TPlacement LitArea(const TPicture& screen) {
+  int left = screen.width, top = screen.height, right = -1, bottom = -1;
+  for (int j = 0; j < screen.height; ++j)
+    for (int i = 0; i < screen.width; ++i) {
+      const uint8_t* p = &screen.rgb[(static_cast<size_t>(j) * screen.width + i) * 3];
+      if (std::max({p[0], p[1], p[2]}) < 8) continue;
+      left = std::min(left, i);
+      right = std::max(right, i);
+      top = std::min(top, j);
+      bottom = std::max(bottom, j);
+    }
+  if (right < 0) return TPlacement{0, 0, 0, 0};
+  return TPlacement{left, top, right - left + 1, bottom - top + 1};
+}
+
+enum class TMode { Windowed, FullScreen };
+
+class PlayerAtTheDisplay : public ::testing::TestWithParam<TMode> {
  protected:
   void SetUp() override {
     xdotool_ = OnPath("xdotool");
     import_ = OnPath("import");
     if (!XvfbInstalled() || xdotool_.empty() || import_.empty()) GTEST_SKIP() << "needs Xvfb, xdotool and import";
+    if (FullScreen() && !WindowManagerInstalled()) GTEST_SKIP() << "needs openbox and xprop";
     server_ = std::make_unique<CXvfbServer>();
     ASSERT_TRUE(server_->Running()) << server_->Error();
     display_ = server_->Display();
+    if (FullScreen()) {
+      ASSERT_TRUE(server_->StartWindowManager(work_.Path().string())) << server_->Error();
+    }
   }
+
+  static bool FullScreen() { return GetParam() == TMode::FullScreen; }
 
   std::vector<std::string> Environment() const {
     return {"DISPLAY=" + display_, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"};
@@ -70,28 +103,41 @@ class PlayerAtTheDisplay : public ::testing::Test {
     Pause(0.2);
     XDoTool({"keyup", key});
   }
-  // The whole display, cut to the window at (x, y).
-  TPicture Screenshot(const std::string& name, int x, int y) {
+  // The whole display.
+  TPicture Display(const std::string& name) {
     const fs::path file = work_.Path() / (name + ".png");
     const TProcessResult result =
         RunProgram({import_, "-display", display_, "-window", "root", file.string()}, work_.Path(), Environment(), 30);
     EXPECT_EQ(result.status, 0) << result.err;
     TPicture screen;
     EXPECT_EQ(replay::ReadPng(file.string(), screen.rgb, screen.width, screen.height), "");
-    TPicture window;
-    window.width = 800;
-    window.height = 600;
-    window.rgb.assign(800 * 600 * 3, 0);
-    if (screen.width < x + 800 || screen.height < y + 600) {
-      ADD_FAILURE() << "the window is not inside the display";
-      return window;
+    return screen;
+  }
+  // The game's picture as 800 x 600 pixels: the display cut to where the
+  // picture lies, and brought back to the game's size when it is shown
+  // larger.
+  TPicture Screenshot(const std::string& name) {
+    const TPicture screen = Display(name);
+    TPicture picture;
+    picture.width = 800;
+    picture.height = 600;
+    picture.rgb.assign(800 * 600 * 3, 0);
+    const TPlacement& at = placement_;
+    if (at.width < 800 || at.height < 600 || screen.width < at.x + at.width || screen.height < at.y + at.height) {
+      ADD_FAILURE() << "the picture is not inside the display";
+      return picture;
     }
     for (int j = 0; j < 600; ++j)
-      std::copy_n(&screen.rgb[(static_cast<size_t>(j + y) * screen.width + x) * 3], 800 * 3, &window.rgb[j * 800 * 3]);
-    return window;
+      for (int i = 0; i < 800; ++i) {
+        const int sx = at.x + i * at.width / 800, sy = at.y + j * at.height / 600;
+        std::copy_n(&screen.rgb[(static_cast<size_t>(sy) * screen.width + sx) * 3], 3,
+                    &picture.rgb[(static_cast<size_t>(j) * 800 + i) * 3]);
+      }
+    return picture;
   }
 
   std::string xdotool_, import_, display_;
+  TPlacement placement_;
   TempDir install_;
   TempDir work_;
   std::unique_ptr<CXvfbServer> server_;
@@ -99,9 +145,11 @@ class PlayerAtTheDisplay : public ::testing::Test {
 
 // The title, Space, the countdown and play with both panels, the arrows,
 // Escape.
-TEST_F(PlayerAtTheDisplay, StartsPlaysAndQuits) {
+TEST_P(PlayerAtTheDisplay, StartsPlaysAndQuits) {
   MakeInstallCopy(install_.Path(), TInstallCopy::WithPrograms());
-  Child game({(install_.Path() / "vexmoor").string(), "-windowed"}, work_.Path(), Environment());
+  std::vector<std::string> command = {(install_.Path() / "vexmoor").string()};
+  if (!FullScreen()) command.push_back("-windowed");
+  Child game(command, work_.Path(), Environment());
 
   std::string window;
   ASSERT_TRUE(WaitFor(
@@ -117,29 +165,41 @@ TEST_F(PlayerAtTheDisplay, StartsPlaysAndQuits) {
   ASSERT_TRUE(WaitFor([&] { return fs::exists(music); }, StartSeconds)) << "loading did not end";
   Pause(1.0);
 
-  // Where the window lies on the display.
-  std::istringstream geometry(XDoTool({"getwindowgeometry", "--shell", window}));
-  int x = 0, y = 0, width = 0, height = 0;
-  for (std::string line; std::getline(geometry, line);) {
-    if (line.rfind("X=", 0) == 0) x = std::stoi(line.substr(2));
-    if (line.rfind("Y=", 0) == 0) y = std::stoi(line.substr(2));
-    if (line.rfind("WIDTH=", 0) == 0) width = std::stoi(line.substr(6));
-    if (line.rfind("HEIGHT=", 0) == 0) height = std::stoi(line.substr(7));
+  if (FullScreen()) {
+    // Centred at its own size or scaled up to fill the screen, keeping its
+    // shape: whichever the runtime does, the picture stands in the middle.
+    const TPicture screen = Display("full-screen");
+    placement_ = LitArea(screen);
+    std::printf("full screen: the picture is shown %dx%d at (%d, %d) on a %dx%d display\n", placement_.width,
+                placement_.height, placement_.x, placement_.y, screen.width, screen.height);
+    EXPECT_EQ(placement_.width * 3, placement_.height * 4) << "the picture lost its shape";
+    EXPECT_GE(placement_.width, 800);
+    EXPECT_LE(std::abs(2 * placement_.x + placement_.width - screen.width), 1) << "not centred across";
+    EXPECT_LE(std::abs(2 * placement_.y + placement_.height - screen.height), 1) << "not centred down";
+  } else {
+    // Where the window lies on the display.
+    std::istringstream geometry(XDoTool({"getwindowgeometry", "--shell", window}));
+    for (std::string line; std::getline(geometry, line);) {
+      if (line.rfind("X=", 0) == 0) placement_.x = std::stoi(line.substr(2));
+      if (line.rfind("Y=", 0) == 0) placement_.y = std::stoi(line.substr(2));
+      if (line.rfind("WIDTH=", 0) == 0) placement_.width = std::stoi(line.substr(6));
+      if (line.rfind("HEIGHT=", 0) == 0) placement_.height = std::stoi(line.substr(7));
+    }
+    EXPECT_EQ(placement_.width, 800);
+    EXPECT_EQ(placement_.height, 600);
+    XDoTool({"windowfocus", "--sync", window});
   }
-  EXPECT_EQ(width, 800);
-  EXPECT_EQ(height, 600);
-  XDoTool({"windowfocus", "--sync", window});
 
-  const TPicture title = Screenshot("title", x, y);
+  const TPicture title = Screenshot("title");
   Pause(0.5);
-  const TPicture titleAgain = Screenshot("title2", x, y);
+  const TPicture titleAgain = Screenshot("title2");
   EXPECT_EQ(title.Difference(titleAgain, 0, 0, 800, 600), 0.0) << "the title picture should stand still";
 
   Press("space");
   // The countdown lasts 129 frames, 4.3 seconds (longer on a busy
   // machine: late frames are not made up); play follows.
   Pause(7.5);
-  const TPicture play = Screenshot("play", x, y);
+  const TPicture play = Screenshot("play");
   EXPECT_GT(title.Difference(play, 0, 0, 800, 600), 0.5) << "Space did not leave the title";
   // The health bar (100 of 100, blue) and the empty ammunition box (red)
   // and skill box (yellow) of the status panel.
@@ -164,7 +224,7 @@ TEST_F(PlayerAtTheDisplay, StartsPlaysAndQuits) {
     for (const char* arrow : {"Up", "Right", "Down", "Left"}) {
       Press(arrow);
       Pause(0.8);
-      const TPicture after = Screenshot(std::string("walk-") + arrow, x, y);
+      const TPicture after = Screenshot(std::string("walk-") + arrow);
       moved = std::max(moved, before.Difference(after, 0, 0, 560, 460));
       before = after;
     }
@@ -178,6 +238,9 @@ TEST_F(PlayerAtTheDisplay, StartsPlaysAndQuits) {
   EXPECT_TRUE(ScratchFiles(install_.Path()).empty());
   EXPECT_FALSE(fs::exists(work_.Path() / "Data")) << "the working directory got a Data/";
 }
+
+INSTANTIATE_TEST_SUITE_P(Modes, PlayerAtTheDisplay, ::testing::Values(TMode::Windowed, TMode::FullScreen),
+                         [](const auto& info) { return info.param == TMode::Windowed ? "Windowed" : "FullScreen"; });
 
 }  // namespace
 }  // namespace vxtest

@@ -1,7 +1,7 @@
 // The shipped game on the OpenGL path: the play screen drawn by both drivers
 // agrees, and the real programs under Xvfb show the title and the play
 // screen, answer the brightness keys only on the OpenGL path and end with
-// status 0 on Escape.
+// status 0 on Escape, in a window and full screen under a window manager.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -53,6 +53,14 @@ double MeanIntensity(const TPicture& picture) {
   double sum = 0;
   for (uint8_t value : picture.Rgb) sum += value;
   return picture.Rgb.empty() ? 0 : sum / picture.Rgb.size();
+}
+
+// Holds a key on the display for `seconds`, the pointer over the game.
+void PressKey(const std::string& display, const std::string& key, double seconds, const std::string& workingDir) {
+  RunProgram({"xdotool", "mousemove", "400", "300"}, workingDir, {"DISPLAY=" + display});
+  RunProgram({"xdotool", "keydown", key}, workingDir, {"DISPLAY=" + display});
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  RunProgram({"xdotool", "keyup", key}, workingDir, {"DISPLAY=" + display});
 }
 
 class ShippedGame : public testing::Test {
@@ -111,13 +119,7 @@ class ShippedGame : public testing::Test {
     return last;
   }
 
-  static void Key(const std::string& key, double seconds = 0.3) {
-    const std::string display = Server->Display();
-    RunProgram({"xdotool", "mousemove", "400", "300"}, Install, {"DISPLAY=" + display});
-    RunProgram({"xdotool", "keydown", key}, Install, {"DISPLAY=" + display});
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-    RunProgram({"xdotool", "keyup", key}, Install, {"DISPLAY=" + display});
-  }
+  static void Key(const std::string& key, double seconds = 0.3) { PressKey(Server->Display(), key, seconds, Install); }
 
   static std::unique_ptr<CXvfbServer> Server;
   static std::string Install;
@@ -214,6 +216,94 @@ TEST_F(ShippedGame, OpenGLProgramWithoutUsableLibGLEndsWithOneLine) {
   }
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NE(lines[0].find("libGL.so.1 has no glClearColor"), std::string::npos) << lines[0];
+}
+
+// Full screen on a display where openbox manages the windows, as on a
+// desktop. The runtime in use decides whether the picture is centred at its
+// own size or scaled to the screen, so these checks look at the whole
+// screen: the title stands, Space starts the game, PageDown darkens it,
+// Escape ends it.
+class FullScreenGame : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!XvfbInstalled() || !WindowManagerInstalled()) return;
+    Server = std::make_unique<CXvfbServer>();
+    Install = CopyInstallation("opengl-full-screen");
+    if (Server->Running()) WindowManagerUp = Server->StartWindowManager(Install);
+  }
+  static void TearDownTestSuite() {
+    Server.reset();
+    if (!Install.empty()) fs::remove_all(Install);
+  }
+  void SetUp() override {
+    if (!XvfbInstalled() || !WindowManagerInstalled()) GTEST_SKIP() << "needs Xvfb, openbox and xprop";
+    ASSERT_TRUE(Server->Running()) << Server->Error();
+    ASSERT_TRUE(WindowManagerUp) << Server->Error();
+  }
+
+  static bool Screen(TPicture& picture) {
+    const std::string path = Install + "full-screen.ppm";
+    if (RunProgram({"import", "-display", Server->Display(), "-window", "root", "-depth", "8", "ppm:" + path},
+                   Install)
+            .status != 0) {
+      return false;
+    }
+    return ReadPpm(path, picture);
+  }
+  // Share of pixels that differ between two screens.
+  static double Difference(const TPicture& a, const TPicture& b) {
+    if (a.Rgb.size() != b.Rgb.size() || a.Rgb.empty()) return 1;
+    size_t differing = 0;
+    for (size_t i = 0; i < a.Rgb.size(); i += 3)
+      differing += a.Rgb[i] != b.Rgb[i] || a.Rgb[i + 1] != b.Rgb[i + 1] || a.Rgb[i + 2] != b.Rgb[i + 2];
+    return static_cast<double>(differing) / (a.Rgb.size() / 3);
+  }
+  // Waits until the screen shows something that stands still for a moment.
+  static bool WaitForSteadyPicture(TPicture& picture, Child& game) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(kAppearSeconds);
+    TPicture last;
+    while (std::chrono::steady_clock::now() < deadline && game.Running()) {
+      if (Screen(picture) && MeanIntensity(picture) > 10 && Difference(picture, last) == 0) return true;
+      last = picture;
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    return false;
+  }
+
+  static std::unique_ptr<CXvfbServer> Server;
+  static std::string Install;
+  static bool WindowManagerUp;
+};
+
+std::unique_ptr<CXvfbServer> FullScreenGame::Server;
+std::string FullScreenGame::Install;
+bool FullScreenGame::WindowManagerUp = false;
+
+TEST_F(FullScreenGame, OpenGLProgramAnswersTheKeysAndEndsOnEscape) {
+  Child game({Install + "vexmoor", "-opengl"}, Install,
+             {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "DISPLAY=" + Server->Display()});
+  TPicture title;
+  ASSERT_TRUE(WaitForSteadyPicture(title, game)) << "no title picture";
+
+  PressKey(Server->Display(), "space", 0.3, Install);
+  std::this_thread::sleep_for(std::chrono::duration<double>(kCountdownSeconds + 1));
+  TPicture play;
+  ASSERT_TRUE(WaitForSteadyPicture(play, game)) << "no play screen";
+  EXPECT_GT(Difference(title, play), 0.5) << "Space did not leave the title";
+
+  PressKey(Server->Display(), "Next", 1.0, Install);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  TPicture darker;
+  ASSERT_TRUE(Screen(darker));
+  std::printf("full screen: mean intensity %.1f before PageDown, %.1f after\n", MeanIntensity(play),
+              MeanIntensity(darker));
+  EXPECT_LT(MeanIntensity(darker), 0.95 * MeanIntensity(play));
+
+  PressKey(Server->Display(), "Escape", 0.3, Install);
+  const TProcessResult ended = game.Wait(kQuitSeconds);
+  ASSERT_FALSE(ended.timedOut) << "still running after Escape";
+  EXPECT_TRUE(ended.exited) << "ended by signal " << ended.signal;
+  EXPECT_EQ(ended.status, 0) << ended.err;
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <stdexcept>
@@ -177,6 +179,47 @@ TEST(LeReaderWriter, ReadsLittleEndianAndRefusesShortReads) {
   EXPECT_THROW(reader.ReadU8(), IoError);
   LeReader again(dir / "f.bin");
   EXPECT_THROW(again.ReadVector(1u << 30), IoError);  // refused before allocating
+}
+
+// A sparse file of `size` bytes ending in `tail`; false when the file
+// system cannot hold a file that large.
+bool WriteSparse(const std::string& path, uint64_t size, const std::vector<uint8_t>& tail) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (fd < 0) return false;
+  const off_t at = static_cast<off_t>(size - tail.size());
+  const bool written = ::pwrite(fd, tail.data(), tail.size(), at) == static_cast<ssize_t>(tail.size());
+  return ::close(fd) == 0 && written;
+}
+
+// Past 2 GiB, where a 32-bit long ends: a font's glyph table sits at the very
+// end of its file, however large the file is.
+TEST(LeReaderWriter, ReadsAtOffsetsPastTwoGibibytes) {
+  TempDir dir;
+  const uint64_t size = (uint64_t{1} << 31) + 10;
+  if (!WriteSparse(dir / "large.bin", size, {4, 3, 2, 1})) GTEST_SKIP() << "no room for a sparse 2 GiB file";
+  LeReader reader(dir / "large.bin");
+  EXPECT_EQ(reader.Size(), size);
+  reader.Seek(size - 4);
+  EXPECT_EQ(reader.ReadU32(), 0x01020304u);
+  EXPECT_EQ(reader.Remaining(), 0u);
+  reader.Seek(uint64_t{1} << 31);
+  EXPECT_EQ(reader.ReadU16(), 0u);
+  EXPECT_THROW(reader.Seek(size + 1), IoError);
+}
+
+// Where memory is addressed with 32 bits, a file of more than 4 GiB cannot
+// be read whole: it is refused, never cut to its size modulo 4 GiB.
+TEST(LeReaderWriter, WholeFileLargerThanMemoryCanHoldIsRefused) {
+  if (sizeof(size_t) >= sizeof(uint64_t)) GTEST_SKIP() << "only a 32-bit system has files larger than its memory";
+  TempDir dir;
+  const uint64_t size = (uint64_t{1} << 32) + 16;
+  if (!WriteSparse(dir / "huge.bin", size, {1})) GTEST_SKIP() << "no room for a sparse 4 GiB file";
+  try {
+    ReadWholeFile(dir / "huge.bin");
+    ADD_FAILURE() << "a file of 4 GiB and 16 bytes was read whole";
+  } catch (const IoError& error) {
+    EXPECT_NE(error.Reason().find("too many to read into memory"), std::string::npos) << error.what();
+  }
 }
 
 TEST(LeReaderWriter, AnAbandonedWriteLeavesNoFile) {

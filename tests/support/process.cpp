@@ -48,11 +48,14 @@ Child::Child(const std::vector<std::string>& argv, const fs::path& workingDir,
   for (char** entry = environ; *entry; ++entry) {
     std::string text = *entry;
     bool replaced = false;
-    for (const std::string& extra : environment)
-      replaced = replaced || text.compare(0, extra.find('=') + 1, extra, 0, extra.find('=') + 1) == 0;
+    for (const std::string& extra : environment) {
+      const std::string name = extra.substr(0, extra.find('=')) + "=";
+      replaced = replaced || text.compare(0, name.size(), name) == 0;
+    }
     if (!replaced) envText.push_back(text);
   }
-  envText.insert(envText.end(), environment.begin(), environment.end());
+  for (const std::string& extra : environment)
+    if (extra.find('=') != std::string::npos) envText.push_back(extra);
   std::vector<char*> envp;
   for (std::string& text : envText) envp.push_back(text.data());
   envp.push_back(nullptr);

@@ -41,7 +41,7 @@ struct TProcessResult {
 class Child {
  public:
   // Starts argv[0] (a path, or a name looked up on PATH) in `workingDir` with extra environment entries
-  // ("NAME=value") on top of this process's environment.
+  // ("NAME=value") on top of this process's environment; an entry "NAME" without "=" leaves NAME out.
   Child(const std::vector<std::string>& argv, const fs::path& workingDir,
         const std::vector<std::string>& environment = {});
   ~Child();  // kills a child still running

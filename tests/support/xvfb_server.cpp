@@ -47,6 +47,8 @@ pid_t LockOwner(const std::string& lockPath) {
 
 bool XvfbInstalled() { return !OnPath("Xvfb").empty(); }
 
+bool WindowManagerInstalled() { return !OnPath("openbox").empty() && !OnPath("xprop").empty(); }
+
 CXvfbServer::CXvfbServer() {
   for (int number = kFirstDisplay; number <= kLastDisplay; ++number) {
     if (TryDisplay(number)) {
@@ -58,6 +60,7 @@ CXvfbServer::CXvfbServer() {
 }
 
 CXvfbServer::~CXvfbServer() {
+  WindowManager.reset();
   if (Pid <= 0) return;
   kill(Pid, SIGTERM);
   int status = 0;
@@ -102,6 +105,25 @@ bool CXvfbServer::TryDisplay(int number) {
   kill(pid, SIGKILL);
   waitpid(pid, nullptr, 0);
   Reason = "Xvfb " + name + " did not start in time";
+  return false;
+}
+
+bool CXvfbServer::StartWindowManager(const std::string& home) {
+  if (!Running()) return false;
+  const std::vector<std::string> environment = {"DISPLAY=" + Name, "HOME=" + home};
+  WindowManager = std::make_unique<Child>(std::vector<std::string>{"openbox", "--sm-disable"}, home, environment);
+  // A window manager announces itself on the root window.
+  const bool up = WaitFor(
+      [&] {
+        if (!WindowManager->Running()) return true;
+        const TProcessResult root = RunProgram({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, home, environment, 10);
+        return root.out.find("window id") != std::string::npos;
+      },
+      kStartTimeout.count());
+  if (up && WindowManager->Running()) return true;
+  const TProcessResult ended = WindowManager->Wait(0);
+  Reason = "openbox did not start: " + (ended.err.empty() ? std::string("no answer in time") : ended.err);
+  WindowManager.reset();
   return false;
 }
 

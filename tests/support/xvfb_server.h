@@ -3,9 +3,12 @@
 
 #include <sys/types.h>
 
+#include <memory>
 #include <string>
 
 namespace vxtest {
+
+class Child;
 
 // Starts Xvfb (1024 x 768, 24-bit, GLX on) on the first free display from
 // :91 on, waits until its socket accepts connections and points DISPLAY at
@@ -23,9 +26,16 @@ class CXvfbServer {
   // ":91" and so on.
   const std::string& Display() const { return Name; }
 
+  // Starts openbox on the display (its files under `home`) and waits until
+  // it manages windows, as a desktop's window manager would: new windows
+  // get the focus, full-screen windows cover the screen. False, with the
+  // reason in Error(), when it does not come up. It ends with the server.
+  bool StartWindowManager(const std::string& home);
+
  private:
   bool TryDisplay(int number);
 
+  std::unique_ptr<Child> WindowManager;
   pid_t Pid = -1;
   std::string Name;
   std::string Reason;
@@ -33,5 +43,7 @@ class CXvfbServer {
 
 // Whether an Xvfb program is on the search path.
 bool XvfbInstalled();
+// Whether openbox and xprop (to see it running) are on the search path.
+bool WindowManagerInstalled();
 
 }  // namespace vxtest
