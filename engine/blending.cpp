@@ -1,0 +1,563 @@
+// Translucent drawing in the arithmetic of the SDL library the program runs
+// on.
+//
+// The classic SDL 1.2.15 and the SDL 1.2 interface over SDL 2 blend a
+// translucent 24-bit picture onto a 16-bit screen differently. Both widen
+// the screen's channel d to 8 bits as e and add a share of the difference
+// s - e, but:
+//
+// - SDL 1.2.15 widens by shifting (5-bit 31 reads 248) and rounds the share
+//   up: e + (((s - e) * a + 255) >> 8).
+// - SDL 2 widens to the full range (5-bit 31 reads 255, by d * 255 / 31
+//   rounded down) and divides by 255, rounding towards zero:
+//   e + (s - e) * a / 255.
+//
+// A translucent rectangle (a 16-bit surface of one colour) goes through
+// another routine that both libraries share: 565 pixels spread over a 32-bit
+// word, a 5-bit alpha, and a plain average at alpha 128.
+//
+// Rather than trusting a version number, the engine tries the library once
+// per screen: it blits known colours through SDL, makes the same pixels with
+// its own routines and compares. It keeps its own routine only where every
+// pixel agrees; otherwise the draw is handed to SDL, which is exact by
+// definition.
+//
+// The routines work on 565 screens, eight pixels at a time with SSE2 where
+// the compiler has it, one at a time otherwise and for the last few pixels
+// of a row; both give the same pixels.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include "engine/engine_state.h"
+#include "engine/game.h"
+
+namespace game {
+
+namespace state {
+
+namespace {
+
+// The picture arithmetics the engine knows.
+enum class TRule { RoundUp, Divide };
+
+const char* RuleName(TRule rule) { return rule == TRule::RoundUp ? "SDL 1.2 rounding" : "SDL 2 rounding"; }
+
+// The 24-bit format SDL_LoadBMP gives a 24-bit BMP on a little-endian
+// machine: the pictures whose blending the probe tries.
+constexpr uint32_t PictureRed = 0xFF0000;
+constexpr uint32_t PictureGreen = 0x00FF00;
+constexpr uint32_t PictureBlue = 0x0000FF;
+
+struct TProbe {
+  // The VideoMode it was made for; 0 before the first probe.
+  uint32_t mode = 0;
+  bool ownPictures = false;
+  TRule rule = TRule::RoundUp;
+  bool ownFills = false;
+};
+
+TProbe Probe;
+bool OwnBlendingAllowed = true;
+
+bool Is565(const SDL_PixelFormat* f) {
+  return f->BytesPerPixel == 2 && f->Rmask == 0xF800 && f->Gmask == 0x07E0 && f->Bmask == 0x001F;
+}
+
+// ------------------------------------------------- pictures, one at a time
+
+// The screen's channel d of `bits` bits widened to 8 bits.
+template <TRule rule, int bits>
+inline int Widen(int d) {
+  if constexpr (rule == TRule::RoundUp) {
+    return d << (8 - bits);
+  } else {
+    return d * 255 / ((1 << bits) - 1);
+  }
+}
+
+// The share of the difference k = s - e (-255..255) added at alpha a.
+template <TRule rule>
+inline int Share(int k, int a) {
+  if constexpr (rule == TRule::RoundUp) {
+    return (k * a + 255) >> 8;  // rounded down, negative values too
+  } else {
+    return k * a / 255;  // rounded towards zero
+  }
+}
+
+template <TRule rule, int bits>
+inline int BlendChannel(int d, int s, int a) {
+  const int e = Widen<rule, bits>(d);
+  return (e + Share<rule>(s - e, a)) >> (8 - bits);
+}
+
+template <TRule rule>
+inline Uint16 BlendPixel(uint32_t d, int r, int g, int b, int a) {
+  return static_cast<Uint16>(BlendChannel<rule, 5>(static_cast<int>(d >> 11), r, a) << 11 |
+                             BlendChannel<rule, 6>(static_cast<int>((d >> 5) & 63), g, a) << 5 |
+                             BlendChannel<rule, 5>(static_cast<int>(d & 31), b, a));
+}
+
+// ----------------------------------------------- pictures, eight at a time
+
+#ifdef __SSE2__
+
+// The same arithmetic in 16-bit lanes.
+template <TRule rule, int bits>
+inline __m128i BlendChannels(__m128i d, __m128i s, __m128i a) {
+  if constexpr (rule == TRule::RoundUp) {
+    // s * a + 255 - e * a, taken modulo 2^16, shifted down by 8, is the
+    // share plus 256 when the share is negative: the final cut to 8 bits
+    // drops that 256 again.
+    const __m128i e = _mm_slli_epi16(d, 8 - bits);
+    const __m128i x = _mm_sub_epi16(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_set1_epi16(255)), _mm_mullo_epi16(e, a));
+    const __m128i c = _mm_and_si128(_mm_add_epi16(e, _mm_srli_epi16(x, 8)), _mm_set1_epi16(0xFF));
+    return _mm_srli_epi16(c, 8 - bits);
+  } else {
+    // d * 255 / 31 = 8d + 7d / 31 and d * 255 / 63 = 4d + d / 21, the
+    // divisions done as multiplications by 2^16 / 31 and 2^16 / 21 rounded
+    // up (exact for these ranges); m / 255 = (m + 1 + (m >> 8)) >> 8 for
+    // m up to 255 * 255.
+    __m128i e;
+    if constexpr (bits == 5) {
+      e = _mm_add_epi16(_mm_slli_epi16(d, 3), _mm_mulhi_epu16(_mm_mullo_epi16(d, _mm_set1_epi16(7)), _mm_set1_epi16(2115)));
+    } else {
+      e = _mm_add_epi16(_mm_slli_epi16(d, 2), _mm_mulhi_epu16(d, _mm_set1_epi16(3121)));
+    }
+    const __m128i k = _mm_sub_epi16(s, e);
+    const __m128i sign = _mm_srai_epi16(k, 15);
+    const __m128i m = _mm_mullo_epi16(_mm_sub_epi16(_mm_xor_si128(k, sign), sign), a);
+    __m128i q = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(m, _mm_set1_epi16(1)), _mm_srli_epi16(m, 8)), 8);
+    q = _mm_sub_epi16(_mm_xor_si128(q, sign), sign);
+    return _mm_srli_epi16(_mm_add_epi16(e, q), 8 - bits);
+  }
+}
+
+inline __m128i LoadBytes(const uint8_t* p) {
+  return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128());
+}
+
+// Lanes `count` to 7 set: eight pixels of which only the first `count`
+// belong to the row.
+inline __m128i LanesFrom(int count) {
+  return _mm_cmpgt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7), _mm_set1_epi16(static_cast<int16_t>(count - 1)));
+}
+
+// Blends eight pixels; lanes set in `keep` and key pixels (255 in the key
+// plane) keep the screen's pixel.
+template <TRule rule>
+inline void BlendEight(Uint16* to, const TBlendSource& from, int i, __m128i a, __m128i keep) {
+  const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to + i));
+  const __m128i r = BlendChannels<rule, 5>(_mm_srli_epi16(d, 11), LoadBytes(from.red + i), a);
+  const __m128i g =
+      BlendChannels<rule, 6>(_mm_and_si128(_mm_srli_epi16(d, 5), _mm_set1_epi16(63)), LoadBytes(from.green + i), a);
+  const __m128i b = BlendChannels<rule, 5>(_mm_and_si128(d, _mm_set1_epi16(31)), LoadBytes(from.blue + i), a);
+  const __m128i blended = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(r, 11), _mm_slli_epi16(g, 5)), b);
+  const __m128i keyBytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from.key + i));
+  const __m128i unchanged = _mm_or_si128(_mm_unpacklo_epi8(keyBytes, keyBytes), keep);
+  const __m128i out = _mm_or_si128(_mm_and_si128(unchanged, d), _mm_andnot_si128(unchanged, blended));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), out);
+}
+
+#endif
+
+// Blends n pixels; `room` (at least n) is how many screen pixels there are
+// from `to` to the end of its row, so that the last few pixels can go as
+// eight with the lanes past n unchanged. The source planes are read up to
+// eight bytes past n.
+template <TRule rule>
+void BlendRow(Uint16* to, const TBlendSource& from, int n, int room, int alpha) {
+  int i = 0;
+#ifdef __SSE2__
+  const __m128i a = _mm_set1_epi16(static_cast<int16_t>(alpha));
+  for (; i + 8 <= n; i += 8) BlendEight<rule>(to, from, i, a, _mm_setzero_si128());
+  if (i < n && i + 8 <= room) {
+    BlendEight<rule>(to, from, i, a, LanesFrom(n - i));
+    return;
+  }
+#endif
+  for (; i < n; ++i) {
+    if (from.key[i] == 0) to[i] = BlendPixel<rule>(to[i], from.red[i], from.green[i], from.blue[i], alpha);
+  }
+}
+
+template <TRule rule>
+void BlendRows(const TPictureJob& job, int alpha) {
+  for (int row = 0; row < job.rows; ++row) {
+    const int pictureRow = job.firstRow + row;
+    const TRun& span = job.spans[pictureRow];
+    const int start = std::max(static_cast<int>(span.start), job.firstColumn);
+    const int end = std::min(span.start + span.length, job.endColumn);
+    if (end <= start) continue;
+    const int offset = start - job.firstColumn;
+    const size_t at = static_cast<size_t>(pictureRow) * job.pictureWidth + start;
+    const TBlendSource from{job.source.red + at, job.source.green + at, job.source.blue + at, job.source.key + at};
+    BlendRow<rule>(job.to + static_cast<ptrdiff_t>(row) * job.pitch + offset, from, end - start, job.room - offset, alpha);
+  }
+}
+
+void BlendWithRule(TRule rule, const TPictureJob& job, int alpha) {
+  if (rule == TRule::RoundUp) {
+    BlendRows<TRule::RoundUp>(job, alpha);
+  } else {
+    BlendRows<TRule::Divide>(job, alpha);
+  }
+}
+
+// ------------------------------------------------------------- rectangles
+
+// The 565 rectangle blend: green moved to the top half of a 32-bit word so
+// that all three channels take one multiplication by a 5-bit alpha. The
+// unsigned wrap of s - d is part of the arithmetic; it is kept as it is.
+constexpr uint32_t Spread565 = 0x07E0F81F;
+// Each channel without its lowest bit, for the average at alpha 128.
+constexpr uint16_t HalfMask565 = 0xF7DE;
+
+inline Uint16 Average(uint32_t s, uint32_t d) {
+  return static_cast<Uint16>((((s & HalfMask565) + (d & HalfMask565)) >> 1) + (s & d & ~HalfMask565 & 0xFFFF));
+}
+
+inline Uint16 FillPixel(uint32_t spreadColour, uint32_t d, uint32_t a) {
+  d = (d | d << 16) & Spread565;
+  d += (spreadColour - d) * a >> 5;
+  d &= Spread565;
+  return static_cast<Uint16>(d | d >> 16);
+}
+
+// One rectangle row's arithmetic: the alpha, and the colour as each way
+// needs it.
+struct TFill {
+  uint32_t pixel;
+  int alpha;
+  uint32_t a5;      // alpha in 5 bits
+  uint32_t spread;  // the colour spread over 32 bits
+};
+
+inline Uint16 FillOne(const TFill& f, uint32_t d) {
+  if (f.alpha == 128) return Average(f.pixel, d);
+  return FillPixel(f.spread, d, f.a5);
+}
+
+#ifdef __SSE2__
+
+// FillPixel on four pixels widened to 32-bit lanes. SSE2 multiplies only 16
+// bits by 16 bits, so t * a modulo 2^32 is put together from the low halves
+// of both 16-bit products and the high half of the low one.
+inline __m128i FillFour(__m128i d, __m128i spreadColour, __m128i a) {
+  const __m128i spread = _mm_set1_epi32(static_cast<int>(Spread565));
+  d = _mm_and_si128(_mm_or_si128(d, _mm_slli_epi32(d, 16)), spread);
+  const __m128i t = _mm_sub_epi32(spreadColour, d);
+  const __m128i product = _mm_add_epi32(_mm_mullo_epi16(t, a), _mm_slli_epi32(_mm_mulhi_epu16(t, a), 16));
+  d = _mm_and_si128(_mm_add_epi32(d, _mm_srli_epi32(product, 5)), spread);
+  d = _mm_or_si128(d, _mm_srli_epi32(d, 16));
+  // Sign-extended from 16 bits, so that the signed pack keeps the bits.
+  return _mm_srai_epi32(_mm_slli_epi32(d, 16), 16);
+}
+
+inline __m128i FillEightValues(const TFill& f, __m128i d) {
+  if (f.alpha == 128) {
+    const __m128i s = _mm_set1_epi16(static_cast<int16_t>(f.pixel));
+    const __m128i half = _mm_set1_epi16(static_cast<int16_t>(HalfMask565));
+    // Halved before adding, so the sum cannot overflow 16 bits; with the
+    // lowest bit of each channel masked off that loses nothing.
+    const __m128i sum =
+        _mm_add_epi16(_mm_srli_epi16(_mm_and_si128(s, half), 1), _mm_srli_epi16(_mm_and_si128(d, half), 1));
+    return _mm_add_epi16(sum, _mm_andnot_si128(half, _mm_and_si128(s, d)));
+  }
+  const __m128i spreadColour = _mm_set1_epi32(static_cast<int>(f.spread));
+  const __m128i a = _mm_set1_epi16(static_cast<int16_t>(f.a5));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i low = FillFour(_mm_unpacklo_epi16(d, zero), spreadColour, a);
+  const __m128i high = FillFour(_mm_unpackhi_epi16(d, zero), spreadColour, a);
+  return _mm_packs_epi32(low, high);
+}
+
+inline void FillEight(const TFill& f, Uint16* to, __m128i keep) {
+  const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
+  const __m128i out = _mm_or_si128(_mm_and_si128(keep, d), _mm_andnot_si128(keep, FillEightValues(f, d)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(to), out);
+}
+
+#endif
+
+// A row of n pixels; `room` as for BlendRow.
+void FillRow(const TFill& f, Uint16* to, int n, int room) {
+  int i = 0;
+#ifdef __SSE2__
+  for (; i + 8 <= n; i += 8) FillEight(f, to + i, _mm_setzero_si128());
+  if (i < n && i + 8 <= room) {
+    FillEight(f, to + i, LanesFrom(n - i));
+    return;
+  }
+#endif
+  for (; i < n; ++i) to[i] = FillOne(f, to[i]);
+}
+
+// ------------------------------------------------------------- the probe
+
+// A small, fixed pseudo-random sequence: every probe tries the same pixels.
+struct TNoise {
+  uint32_t state = 0x2545F491u;
+  uint32_t Next() {
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+  }
+};
+
+// Rows of the probe are this wide: eight-pixel steps and a few single
+// pixels after them.
+constexpr int ProbeWidth = 259;
+
+uint8_t* PixelRow(SDL_Surface* s, int y) { return static_cast<uint8_t*>(s->pixels) + static_cast<size_t>(y) * s->pitch; }
+
+// One probe case: a picture's colours (0x00RRGGBB, none of them the key)
+// over 565 screen pixels at an alpha.
+struct TPictureCase {
+  int w, h;
+  uint8_t alpha;
+  std::vector<uint32_t> colours;
+  std::vector<Uint16> screen;
+};
+
+// What SDL makes of a case's picture blitted keyed onto its screen pixels,
+// blended at the case's alpha or, with keyedOnly, just keyed; false when
+// SDL could not be asked.
+bool SdlPictureBlend(const TPictureCase& c, uint32_t key, bool keyedOnly, std::vector<Uint16>& out) {
+  const SDL_PixelFormat* f = Screen->format;
+  SDL_Surface* picture = SDL_CreateRGBSurface(SDL_SWSURFACE, c.w, c.h, 24, PictureRed, PictureGreen, PictureBlue, 0);
+  SDL_Surface* target = SDL_CreateRGBSurface(SDL_SWSURFACE, c.w, c.h, 16, f->Rmask, f->Gmask, f->Bmask, 0);
+  bool done = false;
+  if (picture != nullptr && target != nullptr && picture->format->BytesPerPixel == 3 && Is565(target->format)) {
+    const size_t rowBytes = static_cast<size_t>(c.w) * 2;
+    for (int y = 0; y < c.h; ++y) {
+      uint8_t* row = PixelRow(picture, y);
+      for (int x = 0; x < c.w; ++x) {
+        const uint32_t colour = c.colours[static_cast<size_t>(y) * c.w + x];
+        // Little-endian bytes of the pixel value, as the masks place them.
+        row[x * 3] = static_cast<uint8_t>(colour);
+        row[x * 3 + 1] = static_cast<uint8_t>(colour >> 8);
+        row[x * 3 + 2] = static_cast<uint8_t>(colour >> 16);
+      }
+      std::memcpy(PixelRow(target, y), &c.screen[static_cast<size_t>(y) * c.w], rowBytes);
+    }
+    SDL_SetColorKey(picture, SDL_SRCCOLORKEY | SDL_RLEACCEL, key);
+    if (keyedOnly) {
+      SDL_SetAlpha(picture, 0, 0);
+    } else {
+      SDL_SetAlpha(picture, SDL_SRCALPHA | SDL_RLEACCEL, c.alpha);
+    }
+    SDL_Rect whole{0, 0, static_cast<Uint16>(c.w), static_cast<Uint16>(c.h)};
+    SDL_Rect at = whole;
+    done = SDL_BlitSurface(picture, &whole, target, &at) == 0;
+    out.resize(c.screen.size());
+    for (int y = 0; done && y < c.h; ++y) std::memcpy(&out[static_cast<size_t>(y) * c.w], PixelRow(target, y), rowBytes);
+  }
+  SDL_FreeSurface(picture);
+  SDL_FreeSurface(target);
+  return done;
+}
+
+// Columns of a probe row blended in pieces, each with the room to its
+// right that the next piece leaves: the first piece ends in a short group of
+// eight, the others go one pixel at a time, so every way of blending a row
+// is tried.
+constexpr int ProbePieces[] = {0, ProbeWidth - 9, ProbeWidth - 6, ProbeWidth};
+
+// What the engine's blend makes of a case with a rule.
+std::vector<Uint16> OwnPictureBlend(const TPictureCase& c, TRule rule) {
+  const size_t n = c.colours.size();
+  std::vector<uint8_t> planes(4 * n + 8, 0);  // read up to eight bytes past a row
+  for (size_t i = 0; i < n; ++i) {
+    planes[i] = static_cast<uint8_t>(c.colours[i] >> 16);
+    planes[n + i] = static_cast<uint8_t>(c.colours[i] >> 8);
+    planes[2 * n + i] = static_cast<uint8_t>(c.colours[i]);
+  }
+  const std::vector<TRun> spans(c.h, TRun{0, static_cast<uint16_t>(c.w)});
+  std::vector<Uint16> out = c.screen;
+  for (size_t piece = 0; piece + 1 < std::size(ProbePieces); ++piece) {
+    const int first = ProbePieces[piece];
+    const int end = ProbePieces[piece + 1];
+    TPictureJob job{};
+    job.to = out.data() + first;
+    job.pitch = c.w;
+    job.room = piece == 0 ? c.w : end - first;
+    job.rows = c.h;
+    job.firstRow = 0;
+    job.firstColumn = first;
+    job.endColumn = end;
+    job.source = TBlendSource{&planes[0], &planes[n], &planes[2 * n], &planes[3 * n]};
+    job.pictureWidth = c.w;
+    job.spans = spans.data();
+    BlendWithRule(rule, job, c.alpha);
+  }
+  return out;
+}
+
+// The cases: every picture channel value over every screen channel value at
+// alphas that matter (the game's among them), then random pixels at every
+// alpha.
+std::vector<TPictureCase> PictureCases(TNoise& noise) {
+  std::vector<TPictureCase> cases;
+  const uint8_t gridAlphas[] = {1, 7, 64, 96, 127, 128, 129, 176, 192, 247, 254};
+  for (uint8_t alpha : gridAlphas) {
+    TPictureCase c{ProbeWidth, 64, alpha, {}, {}};
+    for (int y = 0; y < c.h; ++y) {
+      for (int x = 0; x < c.w; ++x) {
+        const uint32_t s = x < 256 ? static_cast<uint32_t>(x) : noise.Next() & 0xFF;
+        c.colours.push_back(s << 16 | s << 8 | s);
+        // Screen channel values 0..63, cut to each channel's width.
+        const uint32_t v = static_cast<uint32_t>(y);
+        c.screen.push_back(static_cast<Uint16>((v & 31) << 11 | v << 5 | (v & 31)));
+      }
+    }
+    cases.push_back(std::move(c));
+  }
+  for (int alpha = 0; alpha < 256; ++alpha) {
+    TPictureCase c{ProbeWidth, 1, static_cast<uint8_t>(alpha), {}, {}};
+    for (int x = 0; x < c.w; ++x) {
+      c.colours.push_back(noise.Next() & 0xFFFFFF);
+      c.screen.push_back(static_cast<Uint16>(noise.Next()));
+    }
+    cases.push_back(std::move(c));
+  }
+  return cases;
+}
+
+// A key no case's colour has: the probe's pictures are never keyed out.
+uint32_t FreeKey(const std::vector<TPictureCase>& cases) {
+  std::vector<uint32_t> used;
+  for (const TPictureCase& c : cases) used.insert(used.end(), c.colours.begin(), c.colours.end());
+  std::sort(used.begin(), used.end());
+  uint32_t key = 0;
+  for (uint32_t v : used) {
+    if (v > key) break;
+    if (v == key) ++key;
+  }
+  return key;
+}
+
+// The engine draws alpha 0 as nothing and alpha 255 as a plain keyed copy;
+// in between it blends with the first rule that gives SDL's pixels for
+// every case.
+void ProbePictures(TNoise& noise) {
+  Probe.ownPictures = false;
+  if (!Is565(Screen->format)) return;
+  const std::vector<TPictureCase> cases = PictureCases(noise);
+  const uint32_t key = FreeKey(cases);
+  std::vector<std::vector<Uint16>> sdl(cases.size());
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const TPictureCase& c = cases[i];
+    if (!SdlPictureBlend(c, key, false, sdl[i])) return;
+    if (c.alpha == 0 && sdl[i] != c.screen) return;
+    std::vector<Uint16> keyed;
+    if (c.alpha == 255 && (!SdlPictureBlend(c, key, true, keyed) || keyed != sdl[i])) return;
+  }
+  for (TRule rule : {TRule::RoundUp, TRule::Divide}) {
+    bool same = true;
+    for (size_t i = 0; same && i < cases.size(); ++i) {
+      if (cases[i].alpha != 0 && cases[i].alpha != 255) same = OwnPictureBlend(cases[i], rule) == sdl[i];
+    }
+    if (same) {
+      Probe.ownPictures = true;
+      Probe.rule = rule;
+      return;
+    }
+  }
+}
+
+// Whether the own rectangle blend gives SDL's pixels for random colours
+// over random screen pixels at every alpha.
+void ProbeFills(TNoise& noise) {
+  Probe.ownFills = false;
+  const SDL_PixelFormat* f = Screen->format;
+  if (!Is565(f)) return;
+  // As FillRect makes its surfaces.
+  SDL_Surface* fill = SDL_CreateRGBSurface(SDL_HWSURFACE, ProbeWidth, 1, 16, f->Rmask, f->Gmask, f->Bmask, f->Amask);
+  SDL_Surface* target = SDL_CreateRGBSurface(SDL_SWSURFACE, ProbeWidth, 1, 16, f->Rmask, f->Gmask, f->Bmask, 0);
+  bool same = fill != nullptr && target != nullptr && Is565(fill->format) && Is565(target->format);
+  for (int alpha = 0; same && alpha < 256; ++alpha) {
+    const uint32_t pixel = alpha % 4 == 0 ? 0xFFFF : alpha % 4 == 1 ? 0 : noise.Next() & 0xFFFF;
+    std::vector<Uint16> screen(ProbeWidth);
+    for (int x = 0; x < ProbeWidth; ++x) screen[x] = static_cast<Uint16>(x < 2 ? (x == 0 ? 0 : 0xFFFF) : noise.Next());
+    std::memcpy(target->pixels, screen.data(), ProbeWidth * 2);
+    SDL_FillRect(fill, nullptr, pixel);
+    SDL_SetColorKey(fill, 0, 0);
+    SDL_SetAlpha(fill, SDL_SRCALPHA | SDL_RLEACCEL, static_cast<uint8_t>(alpha));
+    SDL_Rect whole{0, 0, ProbeWidth, 1};
+    SDL_Rect at = whole;
+    same = SDL_BlitSurface(fill, &whole, target, &at) == 0;
+    for (size_t piece = 0; piece + 1 < std::size(ProbePieces); ++piece) {
+      const int first = ProbePieces[piece];
+      const int end = ProbePieces[piece + 1];
+      const int room = piece == 0 ? ProbeWidth : end - first;
+      BlendFill(screen.data() + first, ProbeWidth, room, end - first, 1, pixel, static_cast<uint8_t>(alpha));
+    }
+    same = same && std::memcmp(target->pixels, screen.data(), ProbeWidth * 2) == 0;
+  }
+  SDL_FreeSurface(fill);
+  SDL_FreeSurface(target);
+  Probe.ownFills = same;
+}
+
+void ProbeIfNeeded() {
+  if (Probe.mode == VideoMode || !FrameBufferReady()) return;
+  Probe.mode = VideoMode;
+  TNoise noise;
+  ProbePictures(noise);
+  ProbeFills(noise);
+}
+
+}  // namespace
+
+bool OwnPictureBlending(const SDL_PixelFormat* picture) {
+  ProbeIfNeeded();
+  return OwnBlendingAllowed && Probe.ownPictures && picture->BytesPerPixel == 3 && picture->Rmask == PictureRed &&
+         picture->Gmask == PictureGreen && picture->Bmask == PictureBlue && picture->Amask == 0;
+}
+
+void BlendPicture(const TPictureJob& job, uint8_t alpha) { BlendWithRule(Probe.rule, job, alpha); }
+
+bool OwnFillBlending() {
+  ProbeIfNeeded();
+  return OwnBlendingAllowed && Probe.ownFills;
+}
+
+void BlendFill(Uint16* to, int pitch, int room, int width, int height, uint32_t pixel, uint8_t alpha) {
+  if (alpha == 0) return;
+  const TFill fill{pixel, alpha, static_cast<uint32_t>(alpha) >> 3, (pixel | pixel << 16) & Spread565};
+  for (int row = 0; row < height; ++row, to += pitch) {
+    if (alpha == 255) {
+      std::fill_n(to, width, static_cast<Uint16>(pixel));
+    } else {
+      FillRow(fill, to, width, room);
+    }
+  }
+}
+
+}  // namespace state
+
+using namespace state;
+
+void SetOwnBlending(bool own) { OwnBlendingAllowed = own; }
+
+std::string LinkedSdlVersion() {
+  const SDL_version* v = SDL_Linked_Version();
+  return std::to_string(v->major) + "." + std::to_string(v->minor) + "." + std::to_string(v->patch);
+}
+
+std::string BlendingRule() {
+  if (!FrameBufferReady()) return "no frame-buffer screen";
+  ProbeIfNeeded();
+  const std::string pictures =
+      OwnBlendingAllowed && Probe.ownPictures ? std::string("pictures in ") + RuleName(Probe.rule) : "pictures by SDL";
+  const char* fills = OwnBlendingAllowed && Probe.ownFills ? "rectangles in 565 words" : "rectangles by SDL";
+  return pictures + ", " + fills;
+}
+
+}  // namespace game
