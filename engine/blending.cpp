@@ -13,8 +13,8 @@
 //   e + (s - e) * a / 255.
 //
 // A translucent rectangle (a 16-bit surface of one colour) goes through
-// another routine that both libraries share: 565 pixels spread over a 32-bit
-// word, a 5-bit alpha, and a plain average at alpha 128.
+// another routine that both libraries share: a 5-bit alpha, and a plain
+// average at alpha 128.
 //
 // Rather than trusting a version number, the engine tries the library once
 // per screen: it blits known colours through SDL, makes the same pixels with
@@ -212,57 +212,45 @@ void BlendWithRule(TRule rule, const TPictureJob& job, int alpha) {
 
 // ------------------------------------------------------------- rectangles
 
-// The 565 rectangle blend: green moved to the top half of a 32-bit word so
-// that all three channels take one multiplication by a 5-bit alpha. The
-// unsigned wrap of s - d is part of the arithmetic; it is kept as it is.
-constexpr uint32_t Spread565 = 0x07E0F81F;
-// Each channel without its lowest bit, for the average at alpha 128.
+// The rectangle blend. Both libraries spread a 565 pixel over a 32-bit
+// word (green moved to the top half), multiply all three channels at once by
+// a 5-bit alpha and shift down by 5; that gives, channel by channel,
+// d + floor((s - d) * (alpha >> 3) / 32), which is what is done here. At
+// alpha 128 they take the plain average, rounded down.
+//
+// Each channel without its lowest bit, for the average.
 constexpr uint16_t HalfMask565 = 0xF7DE;
 
-inline Uint16 Average(uint32_t s, uint32_t d) {
-  return static_cast<Uint16>((((s & HalfMask565) + (d & HalfMask565)) >> 1) + (s & d & ~HalfMask565 & 0xFFFF));
-}
-
-inline Uint16 FillPixel(uint32_t spreadColour, uint32_t d, uint32_t a) {
-  d = (d | d << 16) & Spread565;
-  d += (spreadColour - d) * a >> 5;
-  d &= Spread565;
-  return static_cast<Uint16>(d | d >> 16);
-}
-
-// One rectangle row's arithmetic: the alpha, and the colour as each way
-// needs it.
+// One rectangle's colour and alpha.
 struct TFill {
   uint32_t pixel;
   int alpha;
-  uint32_t a5;      // alpha in 5 bits
-  uint32_t spread;  // the colour spread over 32 bits
+  int a5;  // alpha in 5 bits
 };
 
+inline int FillChannel(int s, int d, int a5) { return d + ((s - d) * a5 >> 5); }
+
 inline Uint16 FillOne(const TFill& f, uint32_t d) {
-  if (f.alpha == 128) return Average(f.pixel, d);
-  return FillPixel(f.spread, d, f.a5);
+  const uint32_t s = f.pixel;
+  if (f.alpha == 128) {
+    return static_cast<Uint16>((((s & HalfMask565) + (d & HalfMask565)) >> 1) + (s & d & ~HalfMask565 & 0xFFFF));
+  }
+  const int r = FillChannel(static_cast<int>(s >> 11), static_cast<int>(d >> 11), f.a5);
+  const int g = FillChannel(static_cast<int>((s >> 5) & 63), static_cast<int>((d >> 5) & 63), f.a5);
+  const int b = FillChannel(static_cast<int>(s & 31), static_cast<int>(d & 31), f.a5);
+  return static_cast<Uint16>(r << 11 | g << 5 | b);
 }
 
 #ifdef __SSE2__
 
-// FillPixel on four pixels widened to 32-bit lanes. SSE2 multiplies only 16
-// bits by 16 bits, so t * a modulo 2^32 is put together from the low halves
-// of both 16-bit products and the high half of the low one.
-inline __m128i FillFour(__m128i d, __m128i spreadColour, __m128i a) {
-  const __m128i spread = _mm_set1_epi32(static_cast<int>(Spread565));
-  d = _mm_and_si128(_mm_or_si128(d, _mm_slli_epi32(d, 16)), spread);
-  const __m128i t = _mm_sub_epi32(spreadColour, d);
-  const __m128i product = _mm_add_epi32(_mm_mullo_epi16(t, a), _mm_slli_epi32(_mm_mulhi_epu16(t, a), 16));
-  d = _mm_and_si128(_mm_add_epi32(d, _mm_srli_epi32(product, 5)), spread);
-  d = _mm_or_si128(d, _mm_srli_epi32(d, 16));
-  // Sign-extended from 16 bits, so that the signed pack keeps the bits.
-  return _mm_srai_epi32(_mm_slli_epi32(d, 16), 16);
+// FillChannel in 16-bit lanes: (s - d) * a5 stays within 16 signed bits.
+inline __m128i FillChannels(__m128i s, __m128i d, __m128i a5) {
+  return _mm_add_epi16(d, _mm_srai_epi16(_mm_mullo_epi16(_mm_sub_epi16(s, d), a5), 5));
 }
 
 inline __m128i FillEightValues(const TFill& f, __m128i d) {
+  const __m128i s = _mm_set1_epi16(static_cast<int16_t>(f.pixel));
   if (f.alpha == 128) {
-    const __m128i s = _mm_set1_epi16(static_cast<int16_t>(f.pixel));
     const __m128i half = _mm_set1_epi16(static_cast<int16_t>(HalfMask565));
     // Halved before adding, so the sum cannot overflow 16 bits; with the
     // lowest bit of each channel masked off that loses nothing.
@@ -270,12 +258,13 @@ inline __m128i FillEightValues(const TFill& f, __m128i d) {
         _mm_add_epi16(_mm_srli_epi16(_mm_and_si128(s, half), 1), _mm_srli_epi16(_mm_and_si128(d, half), 1));
     return _mm_add_epi16(sum, _mm_andnot_si128(half, _mm_and_si128(s, d)));
   }
-  const __m128i spreadColour = _mm_set1_epi32(static_cast<int>(f.spread));
-  const __m128i a = _mm_set1_epi16(static_cast<int16_t>(f.a5));
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i low = FillFour(_mm_unpacklo_epi16(d, zero), spreadColour, a);
-  const __m128i high = FillFour(_mm_unpackhi_epi16(d, zero), spreadColour, a);
-  return _mm_packs_epi32(low, high);
+  const __m128i a5 = _mm_set1_epi16(static_cast<int16_t>(f.a5));
+  const __m128i five = _mm_set1_epi16(31);
+  const __m128i six = _mm_set1_epi16(63);
+  const __m128i r = FillChannels(_mm_srli_epi16(s, 11), _mm_srli_epi16(d, 11), a5);
+  const __m128i g = FillChannels(_mm_and_si128(_mm_srli_epi16(s, 5), six), _mm_and_si128(_mm_srli_epi16(d, 5), six), a5);
+  const __m128i b = FillChannels(_mm_and_si128(s, five), _mm_and_si128(d, five), a5);
+  return _mm_or_si128(_mm_or_si128(_mm_slli_epi16(r, 11), _mm_slli_epi16(g, 5)), b);
 }
 
 inline void FillEight(const TFill& f, Uint16* to, __m128i keep) {
@@ -530,7 +519,7 @@ bool OwnFillBlending() {
 
 void BlendFill(Uint16* to, int pitch, int room, int width, int height, uint32_t pixel, uint8_t alpha) {
   if (alpha == 0) return;
-  const TFill fill{pixel, alpha, static_cast<uint32_t>(alpha) >> 3, (pixel | pixel << 16) & Spread565};
+  const TFill fill{pixel, alpha, alpha >> 3};
   for (int row = 0; row < height; ++row, to += pitch) {
     if (alpha == 255) {
       std::fill_n(to, width, static_cast<Uint16>(pixel));

@@ -59,6 +59,9 @@ struct TScreenCopies {
   std::vector<uint32_t> RowStart;
   // Row y from the start of its first run to the end of its last.
   std::vector<TRun> Spans;
+  // The smallest rectangle holding every pixel that is not the key (empty
+  // for a picture that is all key).
+  SDL_Rect Used = {0, 0, 0, 0};
 };
 
 namespace {
@@ -100,6 +103,10 @@ bool ReadPicture(SDL_Surface* surface, uint32_t key, TScreenCopies& copies) {
     }
   }
   copies.RowStart.push_back(static_cast<uint32_t>(copies.Runs.size()));
+  int left = surface->w;
+  int right = 0;
+  int top = surface->h;
+  int bottom = 0;
   for (int y = 0; y < surface->h; ++y) {
     const uint32_t first = copies.RowStart[y];
     const uint32_t end = copies.RowStart[y + 1];
@@ -110,6 +117,14 @@ bool ReadPicture(SDL_Surface* surface, uint32_t key, TScreenCopies& copies) {
     const TRun& last = copies.Runs[end - 1];
     const uint16_t start = copies.Runs[first].start;
     copies.Spans.push_back(TRun{start, static_cast<uint16_t>(last.start + last.length - start)});
+    left = std::min(left, static_cast<int>(start));
+    right = std::max(right, last.start + last.length);
+    top = std::min(top, y);
+    bottom = y + 1;
+  }
+  if (bottom > 0) {
+    copies.Used = SDL_Rect{static_cast<Sint16>(left), static_cast<Sint16>(top), static_cast<Uint16>(right - left),
+                           static_cast<Uint16>(bottom - top)};
   }
   SDL_UnlockSurface(surface);
   return true;
@@ -243,35 +258,54 @@ void BlendCopies(const TScreenCopies& copies, const SDL_Rect& source, const TVis
   BlendPicture(job, alpha);
 }
 
-// Draws the part `source` of a picture from its copies: opaque rows, the
-// runs of each row copied, or blended at alpha (1 to 254).
-void DrawCopies(const TScreenCopies& copies, const SDL_Rect& source, int x, int y, TDrawKind kind, uint8_t alpha) {
+// Copies the visible part of a picture: whole rows, or only the runs of
+// each row.
+void CopyCopies(const TScreenCopies& copies, const SDL_Rect& source, const TVisible& v, bool keyed) {
+  const size_t bpp = copies.BytesPerPixel;
+  const size_t pitch = Screen->pitch;
+  const size_t rowBytes = copies.Width * bpp;
+  const int firstRow = source.y + v.skipY;
+  const int firstColumn = source.x + v.skipX;
+  const int endColumn = firstColumn + v.width;
+  uint8_t* to = ScreenAt(v.left, v.top) - firstColumn * bpp;  // where column 0 would land
+  const uint8_t* from = &copies.Pixels[firstRow * rowBytes];
+  const uint32_t* rowStart = &copies.RowStart[firstRow];
+  for (int row = 0; row < v.height; ++row, to += pitch, from += rowBytes) {
+    if (!keyed) {
+      std::memcpy(to + firstColumn * bpp, from + firstColumn * bpp, v.width * bpp);
+      continue;
+    }
+    const TRun* end = &copies.Runs[0] + rowStart[row + 1];
+    for (const TRun* run = &copies.Runs[0] + rowStart[row]; run != end; ++run) {
+      const int start = std::max(static_cast<int>(run->start), firstColumn);
+      const int stop = std::min(run->start + run->length, endColumn);
+      if (stop > start) std::memcpy(to + start * bpp, from + start * bpp, (stop - start) * bpp);
+    }
+  }
+}
+
+// Draws the part `source` of a picture from its copies: opaque, keyed, or
+// blended at alpha (1 to 254).
+void DrawCopies(const TScreenCopies& copies, SDL_Rect source, int x, int y, TDrawKind kind, uint8_t alpha) {
+  if (kind != TDrawKind::Opaque) {
+    // Only the part with pixels other than the key can change the screen.
+    const SDL_Rect& used = copies.Used;
+    const int left = std::max(source.x, used.x);
+    const int top = std::max(source.y, used.y);
+    const int right = std::min(source.x + source.w, used.x + used.w);
+    const int bottom = std::min(source.y + source.h, used.y + used.h);
+    if (right <= left || bottom <= top) return;
+    x += left - source.x;
+    y += top - source.y;
+    source = SDL_Rect{static_cast<Sint16>(left), static_cast<Sint16>(top), static_cast<Uint16>(right - left),
+                      static_cast<Uint16>(bottom - top)};
+  }
   TVisible v;
   if (!Clip(x, y, source.w, source.h, v) || !LockScreen()) return;
   if (kind == TDrawKind::Blended) {
     BlendCopies(copies, source, v, alpha);
-    UnlockScreen();
-    return;
-  }
-  const int bpp = copies.BytesPerPixel;
-  const int firstColumn = source.x + v.skipX;
-  const int endColumn = firstColumn + v.width;
-  for (int row = 0; row < v.height; ++row) {
-    const int pictureRow = source.y + v.skipY + row;
-    const size_t rowStart = static_cast<size_t>(pictureRow) * copies.Width;
-    uint8_t* to = ScreenAt(v.left, v.top + row);
-    if (kind == TDrawKind::Opaque) {
-      std::memcpy(to, &copies.Pixels[(rowStart + firstColumn) * bpp], static_cast<size_t>(v.width) * bpp);
-      continue;
-    }
-    for (uint32_t i = copies.RowStart[pictureRow]; i < copies.RowStart[pictureRow + 1]; ++i) {
-      const int start = std::max(static_cast<int>(copies.Runs[i].start), firstColumn);
-      const int end = std::min(copies.Runs[i].start + copies.Runs[i].length, endColumn);
-      if (end > start) {
-        std::memcpy(to + static_cast<size_t>(start - firstColumn) * bpp, &copies.Pixels[(rowStart + start) * bpp],
-                    static_cast<size_t>(end - start) * bpp);
-      }
-    }
+  } else {
+    CopyCopies(copies, source, v, kind == TDrawKind::Keyed);
   }
   UnlockScreen();
 }
