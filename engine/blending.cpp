@@ -108,35 +108,60 @@ inline Uint16 BlendPixel(uint32_t d, int r, int g, int b, int a) {
 
 #ifdef __SSE2__
 
-// The same arithmetic in 16-bit lanes.
-template <TRule rule, int bits>
-inline __m128i BlendChannels(__m128i d, __m128i s, __m128i a) {
+// The same arithmetic in 16-bit lanes. A channel of a 565 pixel: its
+// shift and its width.
+enum TLane { RedLane = 11, GreenLane = 5, BlueLane = 0 };
+constexpr int LaneBits(TLane lane) { return lane == GreenLane ? 6 : 5; }
+
+// The screen's channel widened to 8 bits.
+template <TRule rule, TLane lane>
+inline __m128i WidenLanes(__m128i d) {
+  constexpr int bits = LaneBits(lane);
+  constexpr int top = (1 << bits) - 1;
   if constexpr (rule == TRule::RoundUp) {
-    // s * a + 255 - e * a, taken modulo 2^16, shifted down by 8, is the
-    // share plus 256 when the share is negative: the final cut to 8 bits
-    // drops that 256 again.
-    const __m128i e = _mm_slli_epi16(d, 8 - bits);
-    const __m128i x = _mm_sub_epi16(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_set1_epi16(255)), _mm_mullo_epi16(e, a));
-    const __m128i c = _mm_and_si128(_mm_add_epi16(e, _mm_srli_epi16(x, 8)), _mm_set1_epi16(0xFF));
-    return _mm_srli_epi16(c, 8 - bits);
+    // The channel moved to the top of the byte, in one shift and a mask.
+    constexpr int shift = lane + bits - 8;
+    const __m128i moved = shift >= 0 ? _mm_srli_epi16(d, shift) : _mm_slli_epi16(d, -shift);
+    return _mm_and_si128(moved, _mm_set1_epi16(static_cast<int16_t>(top << (8 - bits))));
   } else {
     // d * 255 / 31 = 8d + 7d / 31 and d * 255 / 63 = 4d + d / 21, the
     // divisions done as multiplications by 2^16 / 31 and 2^16 / 21 rounded
-    // up (exact for these ranges); m / 255 = (m + 1 + (m >> 8)) >> 8 for
-    // m up to 255 * 255.
-    __m128i e;
+    // up (exact for these ranges).
+    const __m128i c = _mm_and_si128(_mm_srli_epi16(d, lane), _mm_set1_epi16(top));
     if constexpr (bits == 5) {
-      e = _mm_add_epi16(_mm_slli_epi16(d, 3), _mm_mulhi_epu16(_mm_mullo_epi16(d, _mm_set1_epi16(7)), _mm_set1_epi16(2115)));
+      return _mm_add_epi16(_mm_slli_epi16(c, 3), _mm_mulhi_epu16(_mm_mullo_epi16(c, _mm_set1_epi16(7)), _mm_set1_epi16(2115)));
     } else {
-      e = _mm_add_epi16(_mm_slli_epi16(d, 2), _mm_mulhi_epu16(d, _mm_set1_epi16(3121)));
+      return _mm_add_epi16(_mm_slli_epi16(c, 2), _mm_mulhi_epu16(c, _mm_set1_epi16(3121)));
     }
-    const __m128i k = _mm_sub_epi16(s, e);
+  }
+}
+
+// The blended channel as an 8-bit value in the low byte (bits above it are
+// dropped when it is put back into the pixel).
+template <TRule rule>
+inline __m128i BlendLanes(__m128i e, __m128i s, __m128i a) {
+  const __m128i k = _mm_sub_epi16(s, e);
+  if constexpr (rule == TRule::RoundUp) {
+    // (s - e) * a + 255 taken modulo 2^16 and shifted down by 8 is the
+    // share, plus 256 when the share is negative.
+    return _mm_add_epi16(e, _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(k, a), _mm_set1_epi16(255)), 8));
+  } else {
+    // |k| * a / 255 = (m + 1 + (m >> 8)) >> 8 for m = |k| * a up to 255 *
+    // 255, the sign put back after.
     const __m128i sign = _mm_srai_epi16(k, 15);
     const __m128i m = _mm_mullo_epi16(_mm_sub_epi16(_mm_xor_si128(k, sign), sign), a);
-    __m128i q = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(m, _mm_set1_epi16(1)), _mm_srli_epi16(m, 8)), 8);
-    q = _mm_sub_epi16(_mm_xor_si128(q, sign), sign);
-    return _mm_srli_epi16(_mm_add_epi16(e, q), 8 - bits);
+    const __m128i q = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(m, _mm_set1_epi16(1)), _mm_srli_epi16(m, 8)), 8);
+    return _mm_add_epi16(e, _mm_sub_epi16(_mm_xor_si128(q, sign), sign));
   }
+}
+
+// An 8-bit channel value put back into its place in a 565 pixel.
+template <TLane lane>
+inline __m128i PlaceLanes(__m128i c) {
+  constexpr int bits = LaneBits(lane);
+  constexpr int shift = lane + bits - 8;
+  const __m128i moved = shift >= 0 ? _mm_slli_epi16(c, shift) : _mm_srli_epi16(c, -shift);
+  return _mm_and_si128(moved, _mm_set1_epi16(static_cast<int16_t>(((1 << bits) - 1) << lane)));
 }
 
 inline __m128i LoadBytes(const uint8_t* p) {
@@ -149,56 +174,55 @@ inline __m128i LanesFrom(int count) {
   return _mm_cmpgt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7), _mm_set1_epi16(static_cast<int16_t>(count - 1)));
 }
 
-// Blends eight pixels; lanes set in `keep` and key pixels (255 in the key
-// plane) keep the screen's pixel.
+// Blends eight pixels from `to` on with the picture pixels from `red` on
+// (the other planes `plane` bytes apart); lanes set in `keep` and key
+// pixels keep the screen's pixel.
 template <TRule rule>
-inline void BlendEight(Uint16* to, const TBlendSource& from, int i, __m128i a, __m128i keep) {
-  const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to + i));
-  const __m128i r = BlendChannels<rule, 5>(_mm_srli_epi16(d, 11), LoadBytes(from.red + i), a);
-  const __m128i g =
-      BlendChannels<rule, 6>(_mm_and_si128(_mm_srli_epi16(d, 5), _mm_set1_epi16(63)), LoadBytes(from.green + i), a);
-  const __m128i b = BlendChannels<rule, 5>(_mm_and_si128(d, _mm_set1_epi16(31)), LoadBytes(from.blue + i), a);
-  const __m128i blended = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(r, 11), _mm_slli_epi16(g, 5)), b);
-  const __m128i keyBytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from.key + i));
+inline void BlendEight(Uint16* to, const uint8_t* red, size_t plane, __m128i a, __m128i keep) {
+  const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
+  const __m128i r = BlendLanes<rule>(WidenLanes<rule, RedLane>(d), LoadBytes(red), a);
+  const __m128i g = BlendLanes<rule>(WidenLanes<rule, GreenLane>(d), LoadBytes(red + plane), a);
+  const __m128i b = BlendLanes<rule>(WidenLanes<rule, BlueLane>(d), LoadBytes(red + 2 * plane), a);
+  const __m128i blended =
+      _mm_or_si128(_mm_or_si128(PlaceLanes<RedLane>(r), PlaceLanes<GreenLane>(g)), PlaceLanes<BlueLane>(b));
+  const __m128i keyBytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(red + 3 * plane));
   const __m128i unchanged = _mm_or_si128(_mm_unpacklo_epi8(keyBytes, keyBytes), keep);
   const __m128i out = _mm_or_si128(_mm_and_si128(unchanged, d), _mm_andnot_si128(unchanged, blended));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), out);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(to), out);
 }
 
 #endif
 
-// Blends n pixels; `room` (at least n) is how many screen pixels there are
-// from `to` to the end of its row, so that the last few pixels can go as
-// eight with the lanes past n unchanged. The source planes are read up to
-// eight bytes past n.
+// Blends n pixels as BlendEight does; `room` (at least n) is how many
+// screen pixels there are from `to` to the end of its row, so that the last
+// few pixels can go as eight with the lanes past n unchanged.
 template <TRule rule>
-void BlendRow(Uint16* to, const TBlendSource& from, int n, int room, int alpha) {
+void BlendRow(Uint16* to, const uint8_t* red, size_t plane, int n, int room, int alpha) {
   int i = 0;
 #ifdef __SSE2__
   const __m128i a = _mm_set1_epi16(static_cast<int16_t>(alpha));
-  for (; i + 8 <= n; i += 8) BlendEight<rule>(to, from, i, a, _mm_setzero_si128());
+  for (; i + 8 <= n; i += 8) BlendEight<rule>(to + i, red + i, plane, a, _mm_setzero_si128());
   if (i < n && i + 8 <= room) {
-    BlendEight<rule>(to, from, i, a, LanesFrom(n - i));
+    BlendEight<rule>(to + i, red + i, plane, a, LanesFrom(n - i));
     return;
   }
 #endif
   for (; i < n; ++i) {
-    if (from.key[i] == 0) to[i] = BlendPixel<rule>(to[i], from.red[i], from.green[i], from.blue[i], alpha);
+    if (red[3 * plane + i] == 0) to[i] = BlendPixel<rule>(to[i], red[i], red[plane + i], red[2 * plane + i], alpha);
   }
 }
 
 template <TRule rule>
 void BlendRows(const TPictureJob& job, int alpha) {
-  for (int row = 0; row < job.rows; ++row) {
-    const int pictureRow = job.firstRow + row;
-    const TRun& span = job.spans[pictureRow];
-    const int start = std::max(static_cast<int>(span.start), job.firstColumn);
-    const int end = std::min(span.start + span.length, job.endColumn);
+  Uint16* to = job.to;
+  const uint8_t* red = job.planes + static_cast<size_t>(job.firstRow) * job.pictureWidth;
+  const TRun* span = job.spans + job.firstRow;
+  for (int row = 0; row < job.rows; ++row, to += job.pitch, red += job.pictureWidth, ++span) {
+    const int start = std::max(static_cast<int>(span->start), job.firstColumn);
+    const int end = std::min(span->start + span->length, job.endColumn);
     if (end <= start) continue;
     const int offset = start - job.firstColumn;
-    const size_t at = static_cast<size_t>(pictureRow) * job.pictureWidth + start;
-    const TBlendSource from{job.source.red + at, job.source.green + at, job.source.blue + at, job.source.key + at};
-    BlendRow<rule>(job.to + static_cast<ptrdiff_t>(row) * job.pitch + offset, from, end - start, job.room - offset, alpha);
+    BlendRow<rule>(to + offset, red + start, job.planeSize, end - start, job.room - offset, alpha);
   }
 }
 
@@ -380,7 +404,8 @@ std::vector<Uint16> OwnPictureBlend(const TPictureCase& c, TRule rule) {
     job.firstRow = 0;
     job.firstColumn = first;
     job.endColumn = end;
-    job.source = TBlendSource{&planes[0], &planes[n], &planes[2 * n], &planes[3 * n]};
+    job.planes = planes.data();
+    job.planeSize = n;
     job.pictureWidth = c.w;
     job.spans = spans.data();
     BlendWithRule(rule, job, c.alpha);

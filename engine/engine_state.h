@@ -54,15 +54,6 @@ void PrepareScreenCopies(CSprite& sprite);
 // blits on the screen's format and keeps the engine's routines only where
 // they give the same pixels.
 //
-// A run of picture pixels as the blend reads them: one byte per pixel in
-// each of four planes, red, green, blue, and 255 where the pixel is the
-// colour key (the screen keeps its pixel there), 0 elsewhere.
-struct TBlendSource {
-  const uint8_t* red;
-  const uint8_t* green;
-  const uint8_t* blue;
-  const uint8_t* key;
-};
 // Whether the engine blends pictures of this format onto the screen itself;
 // otherwise SDL must draw them.
 bool OwnPictureBlending(const SDL_PixelFormat* picture);
@@ -75,13 +66,18 @@ struct TRun {
 // (where column firstColumn of row firstRow lands), `pitch` pixels from one
 // screen row to the next, with `room` pixels from `to` to the end of its
 // screen row. In each picture row only its span (from the first pixel that
-// is not the key to the end of the last) is blended. The source planes hold
-// pictureWidth-pixel rows and are read up to eight bytes past a span.
+// is not the key to the end of the last) is blended.
+//
+// The picture is read from four planes of pictureWidth-pixel rows, one byte
+// per pixel, planeSize bytes apart from `planes` on: red, green, blue, and
+// 255 where the pixel is the colour key (the screen keeps its pixel there),
+// 0 elsewhere. They are read up to eight bytes past a span.
 struct TPictureJob {
   Uint16* to;
   int pitch, room;
   int rows, firstRow, firstColumn, endColumn;
-  TBlendSource source;
+  const uint8_t* planes;
+  size_t planeSize;
   int pictureWidth;
   const TRun* spans;
 };

@@ -242,8 +242,6 @@ void UnlockScreen() {
 
 // Blends the visible part of a picture at alpha (1 to 254).
 void BlendCopies(const TScreenCopies& copies, const SDL_Rect& source, const TVisible& v, uint8_t alpha) {
-  const size_t plane = static_cast<size_t>(copies.Width) * copies.Height;
-  const uint8_t* planes = copies.Planes.data();
   TPictureJob job{};
   job.to = reinterpret_cast<Uint16*>(ScreenAt(v.left, v.top));
   job.pitch = Screen->pitch / 2;
@@ -252,7 +250,8 @@ void BlendCopies(const TScreenCopies& copies, const SDL_Rect& source, const TVis
   job.firstRow = source.y + v.skipY;
   job.firstColumn = source.x + v.skipX;
   job.endColumn = job.firstColumn + v.width;
-  job.source = TBlendSource{planes, planes + plane, planes + 2 * plane, planes + 3 * plane};
+  job.planes = copies.Planes.data();
+  job.planeSize = static_cast<size_t>(copies.Width) * copies.Height;
   job.pictureWidth = copies.Width;
   job.spans = copies.Spans.data();
   BlendPicture(job, alpha);
