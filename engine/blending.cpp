@@ -168,10 +168,23 @@ inline __m128i LoadBytes(const uint8_t* p) {
   return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128());
 }
 
-// Lanes `count` to 7 set: eight pixels of which only the first `count`
-// belong to the row.
-inline __m128i LanesFrom(int count) {
-  return _mm_cmpgt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7), _mm_set1_epi16(static_cast<int16_t>(count - 1)));
+// Lanes outside first .. end - 1 set: of eight pixels, those that another
+// step draws or that lie outside the row.
+inline __m128i LanesOutside(int first, int end) {
+  const __m128i lane = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
+  return _mm_or_si128(_mm_cmplt_epi16(lane, _mm_set1_epi16(static_cast<int16_t>(first))),
+                      _mm_cmpgt_epi16(lane, _mm_set1_epi16(static_cast<int16_t>(end - 1))));
+}
+
+// Where the last, short group of eight of a row of n pixels starts (the
+// groups before it start at 0, 8, 16, ... up to i), relative to the row's
+// first pixel: at i, or pulled back so as not to pass the end of the screen
+// row (`after` pixels from the row's first pixel on, at least n). `before`
+// is how many screen pixels there are before the row's first pixel. False
+// when the screen row is too narrow for a group of eight.
+inline bool LastGroup(int i, int before, int after, int& start) {
+  start = std::min(i, after - 8);
+  return start >= -before;
 }
 
 // Blends eight pixels from `to` on with the picture pixels from `red` on
@@ -193,17 +206,18 @@ inline void BlendEight(Uint16* to, const uint8_t* red, size_t plane, __m128i a, 
 
 #endif
 
-// Blends n pixels as BlendEight does; `room` (at least n) is how many
-// screen pixels there are from `to` to the end of its row, so that the last
-// few pixels can go as eight with the lanes past n unchanged.
+// Blends n pixels as BlendEight does, eight at a time with SSE2 (the last
+// group as LastGroup places it, reading the planes up to eight bytes on
+// either side of the row), one at a time otherwise.
 template <TRule rule>
-void BlendRow(Uint16* to, const uint8_t* red, size_t plane, int n, int room, int alpha) {
+void BlendRow(Uint16* to, const uint8_t* red, size_t plane, int n, int before, int after, int alpha) {
   int i = 0;
 #ifdef __SSE2__
   const __m128i a = _mm_set1_epi16(static_cast<int16_t>(alpha));
   for (; i + 8 <= n; i += 8) BlendEight<rule>(to + i, red + i, plane, a, _mm_setzero_si128());
-  if (i < n && i + 8 <= room) {
-    BlendEight<rule>(to + i, red + i, plane, a, LanesFrom(n - i));
+  int last = 0;
+  if (i < n && LastGroup(i, before, after, last)) {
+    BlendEight<rule>(to + last, red + last, plane, a, LanesOutside(i - last, n - last));
     return;
   }
 #endif
@@ -222,7 +236,8 @@ void BlendRows(const TPictureJob& job, int alpha) {
     const int end = std::min(span->start + span->length, job.endColumn);
     if (end <= start) continue;
     const int offset = start - job.firstColumn;
-    BlendRow<rule>(to + offset, red + start, job.planeSize, end - start, job.room - offset, alpha);
+    BlendRow<rule>(to + offset, red + start, job.planeSize, end - start, job.before + offset, job.after - offset,
+                   alpha);
   }
 }
 
@@ -299,13 +314,14 @@ inline void FillEight(const TFill& f, Uint16* to, __m128i keep) {
 
 #endif
 
-// A row of n pixels; `room` as for BlendRow.
-void FillRow(const TFill& f, Uint16* to, int n, int room) {
+// A row of n pixels, as BlendRow goes through them.
+void FillRow(const TFill& f, Uint16* to, int n, int before, int after) {
   int i = 0;
 #ifdef __SSE2__
   for (; i + 8 <= n; i += 8) FillEight(f, to + i, _mm_setzero_si128());
-  if (i < n && i + 8 <= room) {
-    FillEight(f, to + i, LanesFrom(n - i));
+  int last = 0;
+  if (i < n && LastGroup(i, before, after, last)) {
+    FillEight(f, to + last, LanesOutside(i - last, n - last));
     return;
   }
 #endif
@@ -376,16 +392,26 @@ bool SdlPictureBlend(const TPictureCase& c, uint32_t key, bool keyedOnly, std::v
   return done;
 }
 
-// Columns of a probe row blended in pieces, each with the room to its
-// right that the next piece leaves: the first piece ends in a short group of
-// eight, the others go one pixel at a time, so every way of blending a row
-// is tried.
-constexpr int ProbePieces[] = {0, ProbeWidth - 9, ProbeWidth - 6, ProbeWidth};
+// A probe row is blended in pieces, each told that the screen row holds
+// `before` pixels before it and `after` from its first pixel on: the first
+// ends in a short group of eight, the second in a group pulled back from the
+// end of the row, the third (in a row too narrow for a group) goes one pixel
+// at a time, so every way of blending a row is tried.
+struct TPiece {
+  int first, end, before, after;
+};
+constexpr TPiece ProbePieces[] = {
+    {0, ProbeWidth - 9, 0, ProbeWidth},
+    {ProbeWidth - 9, ProbeWidth - 6, ProbeWidth - 9, 3},
+    {ProbeWidth - 6, ProbeWidth, 0, 6},
+};
 
 // What the engine's blend makes of a case with a rule.
 std::vector<Uint16> OwnPictureBlend(const TPictureCase& c, TRule rule) {
   const size_t n = c.colours.size();
-  std::vector<uint8_t> planes(4 * n + 8, 0);  // read up to eight bytes past a row
+  // Read up to eight bytes on either side of a row.
+  std::vector<uint8_t> padded(8 + 4 * n + 8, 0);
+  uint8_t* planes = padded.data() + 8;
   for (size_t i = 0; i < n; ++i) {
     planes[i] = static_cast<uint8_t>(c.colours[i] >> 16);
     planes[n + i] = static_cast<uint8_t>(c.colours[i] >> 8);
@@ -393,18 +419,17 @@ std::vector<Uint16> OwnPictureBlend(const TPictureCase& c, TRule rule) {
   }
   const std::vector<TRun> spans(c.h, TRun{0, static_cast<uint16_t>(c.w)});
   std::vector<Uint16> out = c.screen;
-  for (size_t piece = 0; piece + 1 < std::size(ProbePieces); ++piece) {
-    const int first = ProbePieces[piece];
-    const int end = ProbePieces[piece + 1];
+  for (const TPiece& piece : ProbePieces) {
     TPictureJob job{};
-    job.to = out.data() + first;
+    job.to = out.data() + piece.first;
     job.pitch = c.w;
-    job.room = piece == 0 ? c.w : end - first;
+    job.before = piece.before;
+    job.after = piece.after;
     job.rows = c.h;
     job.firstRow = 0;
-    job.firstColumn = first;
-    job.endColumn = end;
-    job.planes = planes.data();
+    job.firstColumn = piece.first;
+    job.endColumn = piece.end;
+    job.planes = planes;
     job.planeSize = n;
     job.pictureWidth = c.w;
     job.spans = spans.data();
@@ -506,11 +531,9 @@ void ProbeFills(TNoise& noise) {
     SDL_Rect whole{0, 0, ProbeWidth, 1};
     SDL_Rect at = whole;
     same = SDL_BlitSurface(fill, &whole, target, &at) == 0;
-    for (size_t piece = 0; piece + 1 < std::size(ProbePieces); ++piece) {
-      const int first = ProbePieces[piece];
-      const int end = ProbePieces[piece + 1];
-      const int room = piece == 0 ? ProbeWidth : end - first;
-      BlendFill(screen.data() + first, ProbeWidth, room, end - first, 1, pixel, static_cast<uint8_t>(alpha));
+    for (const TPiece& piece : ProbePieces) {
+      BlendFill(screen.data() + piece.first, ProbeWidth, piece.before, piece.after, piece.end - piece.first, 1, pixel,
+                static_cast<uint8_t>(alpha));
     }
     same = same && std::memcmp(target->pixels, screen.data(), ProbeWidth * 2) == 0;
   }
@@ -542,14 +565,14 @@ bool OwnFillBlending() {
   return OwnBlendingAllowed && Probe.ownFills;
 }
 
-void BlendFill(Uint16* to, int pitch, int room, int width, int height, uint32_t pixel, uint8_t alpha) {
+void BlendFill(Uint16* to, int pitch, int before, int after, int width, int height, uint32_t pixel, uint8_t alpha) {
   if (alpha == 0) return;
   const TFill fill{pixel, alpha, alpha >> 3};
   for (int row = 0; row < height; ++row, to += pitch) {
     if (alpha == 255) {
       std::fill_n(to, width, static_cast<Uint16>(pixel));
     } else {
-      FillRow(fill, to, width, room);
+      FillRow(fill, to, width, before, after);
     }
   }
 }

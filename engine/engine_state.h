@@ -64,17 +64,17 @@ struct TRun {
 // A translucent draw of part of a picture: `rows` picture rows from
 // firstRow, columns firstColumn .. endColumn - 1, onto the screen at `to`
 // (where column firstColumn of row firstRow lands), `pitch` pixels from one
-// screen row to the next, with `room` pixels from `to` to the end of its
-// screen row. In each picture row only its span (from the first pixel that
+// screen row to the next; the screen row holds `before` pixels before `to`
+// and `after` from `to` on. In each picture row only its span (from the first pixel that
 // is not the key to the end of the last) is blended.
 //
 // The picture is read from four planes of pictureWidth-pixel rows, one byte
 // per pixel, planeSize bytes apart from `planes` on: red, green, blue, and
 // 255 where the pixel is the colour key (the screen keeps its pixel there),
-// 0 elsewhere. They are read up to eight bytes past a span.
+// 0 elsewhere. They are read up to eight bytes before and after a span.
 struct TPictureJob {
   Uint16* to;
-  int pitch, room;
+  int pitch, before, after;
   int rows, firstRow, firstColumn, endColumn;
   const uint8_t* planes;
   size_t planeSize;
@@ -86,11 +86,11 @@ struct TPictureJob {
 void BlendPicture(const TPictureJob& job, uint8_t alpha);
 // Whether the engine blends FillRect's rectangles itself.
 bool OwnFillBlending();
-// Blends a width x height rectangle of the screen from `to` on (`pitch`
-// and `room` as for TPictureJob) with `pixel` at alpha, as SDL blits a
+// Blends a width x height rectangle of the screen from `to` on (`pitch`,
+// `before` and `after` as for TPictureJob) with `pixel` at alpha, as SDL blits a
 // surface of that pixel with that surface alpha. Only after OwnFillBlending
 // said yes.
-void BlendFill(Uint16* to, int pitch, int room, int width, int height, uint32_t pixel, uint8_t alpha);
+void BlendFill(Uint16* to, int pitch, int before, int after, int width, int height, uint32_t pixel, uint8_t alpha);
 
 // Drops every cached FillRect surface (the screen format changed or SDL is
 // closing).

@@ -50,8 +50,8 @@ struct TScreenCopies {
   // The picture in the screen's format, row after row without padding.
   std::vector<uint8_t> Pixels;
   // Four planes of Width x Height bytes: the red, green and blue SDL reads
-  // from the picture to blend it, and 255 where the pixel is the key; then
-  // eight bytes that blending may read past the last row.
+  // from the picture to blend it, and 255 where the pixel is the key; with
+  // PlanePadding bytes before and after, which blending may read.
   std::vector<uint8_t> Planes;
   // The runs of pixels that are not the key: row y's are Runs[RowStart[y]]
   // up to Runs[RowStart[y + 1]].
@@ -67,6 +67,7 @@ struct TScreenCopies {
 namespace {
 
 constexpr uint8_t Opaque = 255;
+constexpr size_t PlanePadding = 8;
 
 // A channel of a pixel as SDL reads it for blending: shifted to the top of
 // the byte, low bits zero.
@@ -79,7 +80,8 @@ bool ReadPicture(SDL_Surface* surface, uint32_t key, TScreenCopies& copies) {
   if (SDL_LockSurface(surface) != 0) return false;
   const SDL_PixelFormat* f = surface->format;
   const size_t plane = static_cast<size_t>(surface->w) * surface->h;
-  copies.Planes.assign(4 * plane + 8, 0);
+  copies.Planes.assign(PlanePadding + 4 * plane + PlanePadding, 0);
+  uint8_t* planes = copies.Planes.data() + PlanePadding;
   copies.RowStart.reserve(static_cast<size_t>(surface->h) + 1);
   for (int y = 0; y < surface->h; ++y) {
     copies.RowStart.push_back(static_cast<uint32_t>(copies.Runs.size()));
@@ -88,11 +90,11 @@ bool ReadPicture(SDL_Surface* surface, uint32_t key, TScreenCopies& copies) {
     for (int x = 0; x < surface->w; ++x) {
       const uint32_t pixel = PixelAt(row + x * f->BytesPerPixel, f->BytesPerPixel);
       const size_t at = static_cast<size_t>(y) * surface->w + x;
-      copies.Planes[at] = static_cast<uint8_t>(Channel(pixel, f->Rmask, f->Rshift, f->Rloss));
-      copies.Planes[plane + at] = static_cast<uint8_t>(Channel(pixel, f->Gmask, f->Gshift, f->Gloss));
-      copies.Planes[2 * plane + at] = static_cast<uint8_t>(Channel(pixel, f->Bmask, f->Bshift, f->Bloss));
+      planes[at] = static_cast<uint8_t>(Channel(pixel, f->Rmask, f->Rshift, f->Rloss));
+      planes[plane + at] = static_cast<uint8_t>(Channel(pixel, f->Gmask, f->Gshift, f->Gloss));
+      planes[2 * plane + at] = static_cast<uint8_t>(Channel(pixel, f->Bmask, f->Bshift, f->Bloss));
       if (pixel == key) {
-        copies.Planes[3 * plane + at] = 255;
+        planes[3 * plane + at] = 255;
         inRun = false;
       } else if (inRun) {
         ++copies.Runs.back().length;
@@ -245,12 +247,13 @@ void BlendCopies(const TScreenCopies& copies, const SDL_Rect& source, const TVis
   TPictureJob job{};
   job.to = reinterpret_cast<Uint16*>(ScreenAt(v.left, v.top));
   job.pitch = Screen->pitch / 2;
-  job.room = job.pitch - v.left;
+  job.before = v.left;
+  job.after = job.pitch - v.left;
   job.rows = v.height;
   job.firstRow = source.y + v.skipY;
   job.firstColumn = source.x + v.skipX;
   job.endColumn = job.firstColumn + v.width;
-  job.planes = copies.Planes.data();
+  job.planes = copies.Planes.data() + PlanePadding;
   job.planeSize = static_cast<size_t>(copies.Width) * copies.Height;
   job.pictureWidth = copies.Width;
   job.spans = copies.Spans.data();
@@ -487,7 +490,8 @@ void FillRect(int16_t x, int16_t y, uint16_t w, uint16_t h, TColor color) {
     TVisible v;
     if (!Clip(x, y, w, h, v) || !LockScreen()) return;
     const int pitch = Screen->pitch / 2;
-    BlendFill(reinterpret_cast<Uint16*>(ScreenAt(v.left, v.top)), pitch, pitch - v.left, v.width, v.height, pixel, color.A);
+    BlendFill(reinterpret_cast<Uint16*>(ScreenAt(v.left, v.top)), pitch, v.left, pitch - v.left, v.width, v.height, pixel,
+              color.A);
     UnlockScreen();
     return;
   }
