@@ -210,7 +210,8 @@ inline void BlendEight(Uint16* to, const uint8_t* red, size_t plane, __m128i a, 
 // group as LastGroup places it, reading the planes up to eight bytes on
 // either side of the row), one at a time otherwise.
 template <TRule rule>
-void BlendRow(Uint16* to, const uint8_t* red, size_t plane, int n, int before, int after, int alpha) {
+void BlendRow(Uint16* to, const uint8_t* red, size_t plane, int n, [[maybe_unused]] int before,
+              [[maybe_unused]] int after, int alpha) {
   int i = 0;
 #ifdef __SSE2__
   const __m128i a = _mm_set1_epi16(static_cast<int16_t>(alpha));
@@ -315,7 +316,7 @@ inline void FillEight(const TFill& f, Uint16* to, __m128i keep) {
 #endif
 
 // A row of n pixels, as BlendRow goes through them.
-void FillRow(const TFill& f, Uint16* to, int n, int before, int after) {
+void FillRow(const TFill& f, Uint16* to, int n, [[maybe_unused]] int before, [[maybe_unused]] int after) {
   int i = 0;
 #ifdef __SSE2__
   for (; i + 8 <= n; i += 8) FillEight(f, to + i, _mm_setzero_si128());
