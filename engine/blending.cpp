@@ -136,22 +136,27 @@ inline __m128i WidenLanes(__m128i d) {
   }
 }
 
+// The alpha in every lane, and 255 - alpha.
+struct TAlphaLanes {
+  __m128i alpha, rest;
+};
+
 // The blended channel as an 8-bit value in the low byte (bits above it are
 // dropped when it is put back into the pixel).
 template <TRule rule>
-inline __m128i BlendLanes(__m128i e, __m128i s, __m128i a) {
-  const __m128i k = _mm_sub_epi16(s, e);
+inline __m128i BlendLanes(__m128i e, __m128i s, const TAlphaLanes& a) {
   if constexpr (rule == TRule::RoundUp) {
     // (s - e) * a + 255 taken modulo 2^16 and shifted down by 8 is the
     // share, plus 256 when the share is negative.
-    return _mm_add_epi16(e, _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(k, a), _mm_set1_epi16(255)), 8));
+    const __m128i x = _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(s, e), a.alpha), _mm_set1_epi16(255));
+    return _mm_add_epi16(e, _mm_srli_epi16(x, 8));
   } else {
-    // |k| * a / 255 = (m + 1 + (m >> 8)) >> 8 for m = |k| * a up to 255 *
-    // 255, the sign put back after.
-    const __m128i sign = _mm_srai_epi16(k, 15);
-    const __m128i m = _mm_mullo_epi16(_mm_sub_epi16(_mm_xor_si128(k, sign), sign), a);
-    const __m128i q = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(m, _mm_set1_epi16(1)), _mm_srli_epi16(m, 8)), 8);
-    return _mm_add_epi16(e, _mm_sub_epi16(_mm_xor_si128(q, sign), sign));
+    // e + (s - e) * a / 255 towards zero is (e * (255 - a) + s * a) / 255
+    // rounded down when s >= e and up when s < e (by adding 254 first);
+    // x / 255 = (x + 1 + (x >> 8)) >> 8 for x up to 65534.
+    __m128i x = _mm_add_epi16(_mm_mullo_epi16(e, a.rest), _mm_mullo_epi16(s, a.alpha));
+    x = _mm_add_epi16(x, _mm_and_si128(_mm_cmpgt_epi16(e, s), _mm_set1_epi16(254)));
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, _mm_set1_epi16(1)), _mm_srli_epi16(x, 8)), 8);
   }
 }
 
@@ -191,7 +196,7 @@ inline bool LastGroup(int i, int before, int after, int& start) {
 // (the other planes `plane` bytes apart); lanes set in `keep` and key
 // pixels keep the screen's pixel.
 template <TRule rule>
-inline void BlendEight(Uint16* to, const uint8_t* red, size_t plane, __m128i a, __m128i keep) {
+inline void BlendEight(Uint16* to, const uint8_t* red, size_t plane, const TAlphaLanes& a, __m128i keep) {
   const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
   const __m128i r = BlendLanes<rule>(WidenLanes<rule, RedLane>(d), LoadBytes(red), a);
   const __m128i g = BlendLanes<rule>(WidenLanes<rule, GreenLane>(d), LoadBytes(red + plane), a);
@@ -214,7 +219,7 @@ void BlendRow(Uint16* to, const uint8_t* red, size_t plane, int n, [[maybe_unuse
               [[maybe_unused]] int after, int alpha) {
   int i = 0;
 #ifdef __SSE2__
-  const __m128i a = _mm_set1_epi16(static_cast<int16_t>(alpha));
+  const TAlphaLanes a{_mm_set1_epi16(static_cast<int16_t>(alpha)), _mm_set1_epi16(static_cast<int16_t>(255 - alpha))};
   for (; i + 8 <= n; i += 8) BlendEight<rule>(to + i, red + i, plane, a, _mm_setzero_si128());
   int last = 0;
   if (i < n && LastGroup(i, before, after, last)) {
@@ -594,7 +599,7 @@ std::string BlendingRule() {
   ProbeIfNeeded();
   const std::string pictures =
       OwnBlendingAllowed && Probe.ownPictures ? std::string("pictures in ") + RuleName(Probe.rule) : "pictures by SDL";
-  const char* fills = OwnBlendingAllowed && Probe.ownFills ? "rectangles in 565 words" : "rectangles by SDL";
+  const char* fills = OwnBlendingAllowed && Probe.ownFills ? "rectangles in 5-bit alpha" : "rectangles by SDL";
   return pictures + ", " + fills;
 }
 
