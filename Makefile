@@ -38,9 +38,17 @@ test: build build-asan
 test-i386:
 	JOBS=$(JOBS) ./scripts/test-i386.sh
 
+# The benchmark runs once on each SDL 1.2 library installed: the classic one,
+# then sdl12-compat over SDL 2, which lives in its own directory.
+BENCH_COMPAT_SDL ?= /usr/lib/$(shell gcc -dumpmachine)/sdl12-compat
 bench: build
 	cmake --build $(BUILD) --target benchmarks -j $(JOBS)
 	cd $(BUILD) && ./bin/vexmoor-bench
+	@if [ -e $(BENCH_COMPAT_SDL)/libSDL-1.2.so.0 ]; then \
+	  cd $(BUILD) && LD_LIBRARY_PATH=$(BENCH_COMPAT_SDL) ./bin/vexmoor-bench; \
+	else \
+	  echo "no sdl12-compat in $(BENCH_COMPAT_SDL): benchmarked on the classic SDL only"; \
+	fi
 
 contact-sheet: build
 	cmake --build $(BUILD) --target contact-sheet -j $(JOBS)

@@ -49,6 +49,49 @@ uint32_t PixelAt(const uint8_t* p, int bytesPerPixel);
 // frame-buffer screen (nothing without one).
 void PrepareScreenCopies(CSprite& sprite);
 
+// Translucent drawing in the loaded SDL's own arithmetic (blending.cpp),
+// on 565 screens. The first call after a change of video mode tries SDL's
+// blits on the screen's format and keeps the engine's routines only where
+// they give the same pixels.
+//
+// Whether the engine blends pictures of this format onto the screen itself;
+// otherwise SDL must draw them.
+bool OwnPictureBlending(const SDL_PixelFormat* picture);
+// A stretch of one picture row: columns start .. start + length - 1.
+struct TRun {
+  uint16_t start, length;
+};
+// A translucent draw of part of a picture: `rows` picture rows from
+// firstRow, columns firstColumn .. endColumn - 1, onto the screen at `to`
+// (where column firstColumn of row firstRow lands), `pitch` pixels from one
+// screen row to the next; the screen row holds `before` pixels before `to`
+// and `after` from `to` on. In each picture row only its span (from the first pixel that
+// is not the key to the end of the last) is blended.
+//
+// The picture is read from four planes of pictureWidth-pixel rows, one byte
+// per pixel, planeSize bytes apart from `planes` on: red, green, blue, and
+// 255 where the pixel is the colour key (the screen keeps its pixel there),
+// 0 elsewhere. They are read up to eight bytes before and after a span.
+struct TPictureJob {
+  Uint16* to;
+  int pitch, before, after;
+  int rows, firstRow, firstColumn, endColumn;
+  const uint8_t* planes;
+  size_t planeSize;
+  int pictureWidth;
+  const TRun* spans;
+};
+// Blends a picture at alpha 1 to 254 as SDL blits a keyed picture with that
+// surface alpha. Only after OwnPictureBlending said yes.
+void BlendPicture(const TPictureJob& job, uint8_t alpha);
+// Whether the engine blends FillRect's rectangles itself.
+bool OwnFillBlending();
+// Blends a width x height rectangle of the screen from `to` on (`pitch`,
+// `before` and `after` as for TPictureJob) with `pixel` at alpha, as SDL blits a
+// surface of that pixel with that surface alpha. Only after OwnFillBlending
+// said yes.
+void BlendFill(Uint16* to, int pitch, int before, int after, int width, int height, uint32_t pixel, uint8_t alpha);
+
 // Drops every cached FillRect surface (the screen format changed or SDL is
 // closing).
 void ReleaseFillCache();

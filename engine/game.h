@@ -186,6 +186,25 @@ uint16_t PeekNextTexture();
 // the same pixels. Off at start-up.
 void SetLiteralDrawing(bool literal);
 
+// Benchmark and test seam: false hands every translucent picture and
+// rectangle to SDL, as when the engine does not recognise the loaded
+// library's blending. On (true) at start-up.
+void SetOwnBlending(bool own);
+
+// Benchmark seam: copies `count` bytes from `from` into the frame-buffer
+// screen's pixels with memcpy, a screenful at a time, each from the top of
+// the screen (`from` holds at least a screenful). False without a
+// frame-buffer screen.
+bool CopyBytesToScreen(const uint8_t* from, size_t count);
+
+// The version of the SDL library loaded at run time, as "1.2.15".
+std::string LinkedSdlVersion();
+
+// How translucent pictures and rectangles are blended on the current
+// frame-buffer screen, in words: the engine's arithmetic that matches the
+// loaded SDL, or "by SDL".
+std::string BlendingRule();
+
 // Copies the frame-buffer screen (the picture drawn since the last present)
 // as 8-bit RGB rows, top to bottom; false without a frame-buffer screen.
 // Each channel is widened to 8 bits by moving it to the top of the byte and

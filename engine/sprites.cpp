@@ -7,25 +7,26 @@
 // SDL throw away a surface's run-length encoding. Instead every picture is
 // prepared once, at load, for the screen it will be drawn on (TScreenCopies):
 //
-// - Opaque: the picture in the screen's format, for Draw.
-// - Keyed: the same, except that the pixels equal to the colour key hold
-//   KeyPixel, a value no other pixel of the copy has, and the key is
-//   KeyPixel. It matters: a near-black pixel such as (7, 3, 7) becomes 0 in
-//   16 bits and would be left out with a key of 0, while the 24-bit picture
-//   keyed on black draws it. For DrawKeyed, and for translucent draws at
-//   alpha 255, which SDL draws as plain keyed blits.
-// - Colours: the picture's own 8-bit colours, for translucent draws. SDL
-//   blends a 24-bit picture onto the screen in 8-bit precision from the
-//   picture's colours; blending the 16-bit copy would lose their low bits.
-//   BlendColours does the same arithmetic as SDL's blit for this case.
+// - Pixels: the picture in the screen's format, converted by SDL. Draw
+//   copies its rows.
+// - Runs: the stretches of each row that are not the colour key, found in
+//   the 24-bit picture. DrawKeyed copies only those. The key is matched in
+//   the picture, not in the copy: a near-black pixel such as (7, 3, 7)
+//   becomes 0 in 16 bits, yet it is drawn where a key of black leaves out
+//   only true black.
+// - Planes: the picture's own 8-bit colours and where its key is, for
+//   translucent draws. SDL blends a 24-bit picture onto the screen in 8-bit
+//   precision from the picture's colours; blending the 16-bit copy would
+//   lose their low bits. The blending itself is done in the loaded SDL's
+//   own arithmetic (blending.cpp), or handed to SDL where that is not known.
 //
-// The copies never change their key or alpha, so SDL keeps their encoding.
 // The pixels drawn are the same as the plain way's, which stays available
 // behind SetLiteralDrawing (the benchmark draws both, and a test compares
 // them pixel for pixel).
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "engine/engine_state.h"
@@ -43,139 +44,124 @@ using namespace state;
 struct TScreenCopies {
   // The SetVideoMode the copies were made for.
   uint32_t Mode = 0;
-  SDL_Surface* Opaque = nullptr;
-  // Null when every pixel value is taken; keyed draws then go the plain way.
-  SDL_Surface* Keyed = nullptr;
-  uint32_t KeyPixel = 0;
   int Width = 0;
-  // 0x00RRGGBB per pixel, row after row; KeyColour for the key pixels.
-  std::vector<uint32_t> Colours;
+  int Height = 0;
+  int BytesPerPixel = 0;
+  // The picture in the screen's format, row after row without padding.
+  std::vector<uint8_t> Pixels;
+  // Four planes of Width x Height bytes: the red, green and blue SDL reads
+  // from the picture to blend it, and 255 where the pixel is the key; with
+  // PlanePadding bytes before and after, which blending may read.
+  std::vector<uint8_t> Planes;
+  // The runs of pixels that are not the key: row y's are Runs[RowStart[y]]
+  // up to Runs[RowStart[y + 1]].
+  std::vector<TRun> Runs;
+  std::vector<uint32_t> RowStart;
+  // Row y from the start of its first run to the end of its last.
+  std::vector<TRun> Spans;
+  // The smallest rectangle holding every pixel that is not the key (empty
+  // for a picture that is all key).
+  SDL_Rect Used = {0, 0, 0, 0};
 };
 
 namespace {
 
-constexpr uint32_t KeyColour = 0xFF000000u;
 constexpr uint8_t Opaque = 255;
-
-void WritePixel(uint8_t* p, int bytesPerPixel, uint32_t value) {
-  switch (bytesPerPixel) {
-    case 1:
-      *p = static_cast<uint8_t>(value);
-      break;
-    case 2:
-      *reinterpret_cast<Uint16*>(p) = static_cast<Uint16>(value);
-      break;
-    case 3:
-      p[0] = static_cast<uint8_t>(value);
-      p[1] = static_cast<uint8_t>(value >> 8);
-      p[2] = static_cast<uint8_t>(value >> 16);
-      break;
-    default:
-      *reinterpret_cast<Uint32*>(p) = value;
-      break;
-  }
-}
+constexpr size_t PlanePadding = 8;
 
 // A channel of a pixel as SDL reads it for blending: shifted to the top of
 // the byte, low bits zero.
-inline int Channel(uint32_t pixel, uint32_t mask, uint8_t shift, uint8_t loss) {
-  return static_cast<int>(((pixel & mask) >> shift) << loss);
+inline uint32_t Channel(uint32_t pixel, uint32_t mask, uint8_t shift, uint8_t loss) {
+  return ((pixel & mask) >> shift) << loss;
 }
 
-// The picture's colours as SDL's keyed, translucent blit reads them, with
-// KeyColour where the pixel equals the key (compared without alpha bits).
-std::vector<uint32_t> PictureColours(SDL_Surface* surface, uint32_t key) {
-  if (SDL_LockSurface(surface) != 0) return {};
+// Reads the picture's colour planes and its runs of pixels other than `key`.
+bool ReadPicture(SDL_Surface* surface, uint32_t key, TScreenCopies& copies) {
+  if (SDL_LockSurface(surface) != 0) return false;
   const SDL_PixelFormat* f = surface->format;
-  std::vector<uint32_t> colours;
-  colours.reserve(static_cast<size_t>(surface->w) * surface->h);
+  const size_t plane = static_cast<size_t>(surface->w) * surface->h;
+  copies.Planes.assign(PlanePadding + 4 * plane + PlanePadding, 0);
+  uint8_t* planes = copies.Planes.data() + PlanePadding;
+  copies.RowStart.reserve(static_cast<size_t>(surface->h) + 1);
   for (int y = 0; y < surface->h; ++y) {
+    copies.RowStart.push_back(static_cast<uint32_t>(copies.Runs.size()));
     const uint8_t* row = static_cast<const uint8_t*>(surface->pixels) + static_cast<size_t>(y) * surface->pitch;
+    bool inRun = false;
     for (int x = 0; x < surface->w; ++x) {
       const uint32_t pixel = PixelAt(row + x * f->BytesPerPixel, f->BytesPerPixel);
+      const size_t at = static_cast<size_t>(y) * surface->w + x;
+      planes[at] = static_cast<uint8_t>(Channel(pixel, f->Rmask, f->Rshift, f->Rloss));
+      planes[plane + at] = static_cast<uint8_t>(Channel(pixel, f->Gmask, f->Gshift, f->Gloss));
+      planes[2 * plane + at] = static_cast<uint8_t>(Channel(pixel, f->Bmask, f->Bshift, f->Bloss));
       if (pixel == key) {
-        colours.push_back(KeyColour);
-        continue;
+        planes[3 * plane + at] = 255;
+        inRun = false;
+      } else if (inRun) {
+        ++copies.Runs.back().length;
+      } else {
+        copies.Runs.push_back(TRun{static_cast<uint16_t>(x), 1});
+        inRun = true;
       }
-      const uint32_t r = Channel(pixel, f->Rmask, f->Rshift, f->Rloss);
-      const uint32_t g = Channel(pixel, f->Gmask, f->Gshift, f->Gloss);
-      const uint32_t b = Channel(pixel, f->Bmask, f->Bshift, f->Bloss);
-      colours.push_back((r << 16) | (g << 8) | b);
     }
   }
+  copies.RowStart.push_back(static_cast<uint32_t>(copies.Runs.size()));
+  int left = surface->w;
+  int right = 0;
+  int top = surface->h;
+  int bottom = 0;
+  for (int y = 0; y < surface->h; ++y) {
+    const uint32_t first = copies.RowStart[y];
+    const uint32_t end = copies.RowStart[y + 1];
+    if (first == end) {
+      copies.Spans.push_back(TRun{0, 0});
+      continue;
+    }
+    const TRun& last = copies.Runs[end - 1];
+    const uint16_t start = copies.Runs[first].start;
+    copies.Spans.push_back(TRun{start, static_cast<uint16_t>(last.start + last.length - start)});
+    left = std::min(left, static_cast<int>(start));
+    right = std::max(right, last.start + last.length);
+    top = std::min(top, y);
+    bottom = y + 1;
+  }
+  if (bottom > 0) {
+    copies.Used = SDL_Rect{static_cast<Sint16>(left), static_cast<Sint16>(top), static_cast<Uint16>(right - left),
+                           static_cast<Uint16>(bottom - top)};
+  }
   SDL_UnlockSurface(surface);
-  return colours;
-}
-
-// The smallest pixel value of copy's format that none of its pixels has;
-// false when every value is taken.
-bool FreePixelValue(SDL_Surface* copy, uint32_t& freeValue) {
-  const SDL_PixelFormat* f = copy->format;
-  const uint64_t colourBits = f->Rmask | f->Gmask | f->Bmask;
-  std::vector<uint32_t> used;
-  used.reserve(static_cast<size_t>(copy->w) * copy->h);
-  for (int y = 0; y < copy->h; ++y) {
-    const uint8_t* row = static_cast<const uint8_t*>(copy->pixels) + static_cast<size_t>(y) * copy->pitch;
-    for (int x = 0; x < copy->w; ++x) used.push_back(PixelAt(row + x * f->BytesPerPixel, f->BytesPerPixel));
-  }
-  std::sort(used.begin(), used.end());
-  used.erase(std::unique(used.begin(), used.end()), used.end());
-  // Only values made of colour bits: the key is compared without the rest.
-  auto nextCandidate = [&](uint64_t value) {
-    while (value <= colourBits && (value & ~colourBits) != 0) ++value;
-    return value;
-  };
-  uint64_t candidate = nextCandidate(0);
-  for (uint32_t value : used) {
-    if (candidate < value) break;
-    if (candidate == value) candidate = nextCandidate(candidate + 1);
-  }
-  if (candidate > colourBits) return false;
-  freeValue = static_cast<uint32_t>(candidate);
   return true;
 }
 
-// The picture in the screen's format, with no key and no alpha.
-SDL_Surface* ConvertedCopy(SDL_Surface* surface) {
+// The picture converted to the screen's format by SDL, as a blit would.
+bool ConvertPixels(SDL_Surface* surface, TScreenCopies& copies) {
   SDL_Surface* copy = SDL_ConvertSurface(surface, Screen->format, SDL_SWSURFACE);
-  if (copy == nullptr) return nullptr;
-  // SDL_ConvertSurface hands on the picture's key and alpha; a copy starts bare.
-  SDL_SetColorKey(copy, 0, 0);
-  SDL_SetAlpha(copy, 0, 0);
-  return copy;
-}
-
-// The opaque copy again, its key pixels set to a value no other pixel has.
-SDL_Surface* KeyedCopy(SDL_Surface* surface, const std::vector<uint32_t>& colours, SDL_Surface* opaque,
-                       uint32_t& keyPixel) {
-  if (!FreePixelValue(opaque, keyPixel)) return nullptr;
-  SDL_Surface* keyed = ConvertedCopy(surface);
-  if (keyed == nullptr) return nullptr;
-  const int bytes = keyed->format->BytesPerPixel;
-  for (int y = 0; y < keyed->h; ++y) {
-    uint8_t* row = static_cast<uint8_t*>(keyed->pixels) + static_cast<size_t>(y) * keyed->pitch;
-    for (int x = 0; x < keyed->w; ++x) {
-      if (colours[static_cast<size_t>(y) * keyed->w + x] == KeyColour) WritePixel(row + x * bytes, bytes, keyPixel);
+  if (copy == nullptr) return false;
+  const bool locked = SDL_LockSurface(copy) == 0;
+  if (locked) {
+    const size_t rowBytes = static_cast<size_t>(copy->w) * copies.BytesPerPixel;
+    copies.Pixels.resize(rowBytes * copy->h);
+    for (int y = 0; y < copy->h; ++y) {
+      std::memcpy(&copies.Pixels[rowBytes * y], static_cast<const uint8_t*>(copy->pixels) + static_cast<size_t>(y) * copy->pitch,
+                  rowBytes);
     }
+    SDL_UnlockSurface(copy);
   }
-  SDL_SetColorKey(keyed, SDL_SRCCOLORKEY | SDL_RLEACCEL, keyPixel);
-  return keyed;
+  SDL_FreeSurface(copy);
+  return locked;
 }
 
 void DropCopies(CSprite& sprite) {
-  if (sprite.Copies == nullptr) return;
-  SDL_FreeSurface(sprite.Copies->Opaque);
-  SDL_FreeSurface(sprite.Copies->Keyed);
   delete sprite.Copies;
   sprite.Copies = nullptr;
 }
 
-// Pictures with their own alpha channel or a palette, and screens that are
-// not 16 or 32 bits without a palette, are drawn the plain way.
+// Pictures with their own alpha channel or a palette, pictures too wide for
+// a run, and screens that are not 16 or 32 bits without a palette, are
+// drawn the plain way.
 bool CanCopy(const SDL_Surface* surface) {
   const SDL_PixelFormat* picture = surface->format;
   const SDL_PixelFormat* screen = Screen->format;
-  return picture->Amask == 0 && picture->palette == nullptr && picture->BytesPerPixel >= 2 &&
+  return picture->Amask == 0 && picture->palette == nullptr && picture->BytesPerPixel >= 2 && surface->w <= UINT16_MAX &&
          screen->palette == nullptr && (screen->BytesPerPixel == 2 || screen->BytesPerPixel == 4);
 }
 
@@ -186,14 +172,12 @@ void MakeCopies(CSprite& sprite) {
   auto copies = new TScreenCopies;
   copies->Mode = VideoMode;
   copies->Width = surface->w;
-  copies->Colours = PictureColours(surface, sprite.ColorKey);
-  copies->Opaque = ConvertedCopy(surface);
-  if (copies->Colours.empty() || copies->Opaque == nullptr) {
-    SDL_FreeSurface(copies->Opaque);
+  copies->Height = surface->h;
+  copies->BytesPerPixel = Screen->format->BytesPerPixel;
+  if (!ReadPicture(surface, sprite.ColorKey, *copies) || !ConvertPixels(surface, *copies)) {
     delete copies;
     return;
   }
-  copies->Keyed = KeyedCopy(surface, copies->Colours, copies->Opaque, copies->KeyPixel);
   sprite.Copies = copies;
 }
 
@@ -230,64 +214,102 @@ void Blit(SDL_Surface* surface, const SDL_Rect& source, int x, int y) {
   SDL_BlitSurface(surface, &from, Screen, &to);
 }
 
-// SDL's blend of one channel: d + ((s - d) * alpha + 255) / 256, rounded
-// down (SDL works in unsigned arithmetic that wraps to the same result).
-inline int Blend(int s, int d, int alpha) { return d + (((s - d) * alpha + 255) >> 8); }
-
-// A screen channel's place in a pixel, held in locals so that the loop
-// below does not reload it after every pixel it writes.
-struct TChannel {
-  uint32_t mask;
-  uint8_t shift, loss;
-  int Read(uint32_t pixel) const { return Channel(pixel, mask, shift, loss); }
-  uint32_t Write(int value) const { return (static_cast<uint32_t>(value) >> loss) << shift; }
+// The part of a w x h area drawn at (x, y) that lands inside the screen's
+// clip rectangle, as a blit clips it: screen columns left .. left + width
+// and rows top .. top + height, which show the area from (skipX, skipY) on.
+struct TVisible {
+  int left, top, width, height, skipX, skipY;
 };
 
-template <int BytesPerPixel>
-void BlendRows(const TScreenCopies& copies, const SDL_Rect& visible, int sourceX, int sourceY, uint8_t alpha) {
-  using TPixel = std::conditional_t<BytesPerPixel == 2, Uint16, Uint32>;
-  const SDL_PixelFormat* f = Screen->format;
-  const TChannel red{f->Rmask, f->Rshift, f->Rloss};
-  const TChannel green{f->Gmask, f->Gshift, f->Gloss};
-  const TChannel blue{f->Bmask, f->Bshift, f->Bloss};
-  const int a = alpha;
-  for (int row = 0; row < visible.h; ++row) {
-    const uint32_t* from = &copies.Colours[static_cast<size_t>(sourceY + row) * copies.Width + sourceX];
-    auto* to = reinterpret_cast<TPixel*>(static_cast<uint8_t*>(Screen->pixels) +
-                                         static_cast<size_t>(visible.y + row) * Screen->pitch) +
-               visible.x;
-    for (int column = 0; column < visible.w; ++column) {
-      const uint32_t s = from[column];
-      if (s == KeyColour) continue;
-      const uint32_t d = to[column];
-      const int r = Blend(static_cast<int>(s >> 16), red.Read(d), a);
-      const int g = Blend(static_cast<int>((s >> 8) & 0xFF), green.Read(d), a);
-      const int b = Blend(static_cast<int>(s & 0xFF), blue.Read(d), a);
-      to[column] = static_cast<TPixel>(red.Write(r) | green.Write(g) | blue.Write(b));
+bool Clip(int x, int y, int w, int h, TVisible& v) {
+  const SDL_Rect& clip = Screen->clip_rect;
+  const int left = std::max(x, static_cast<int>(clip.x));
+  const int top = std::max(y, static_cast<int>(clip.y));
+  const int right = std::min(x + w, clip.x + clip.w);
+  const int bottom = std::min(y + h, clip.y + clip.h);
+  if (right <= left || bottom <= top) return false;
+  v = TVisible{left, top, right - left, bottom - top, left - x, top - y};
+  return true;
+}
+
+uint8_t* ScreenAt(int x, int y) {
+  return static_cast<uint8_t*>(Screen->pixels) + static_cast<size_t>(y) * Screen->pitch +
+         static_cast<size_t>(x) * Screen->format->BytesPerPixel;
+}
+
+bool LockScreen() { return !SDL_MUSTLOCK(Screen) || SDL_LockSurface(Screen) == 0; }
+void UnlockScreen() {
+  if (SDL_MUSTLOCK(Screen)) SDL_UnlockSurface(Screen);
+}
+
+// Blends the visible part of a picture at alpha (1 to 254).
+void BlendCopies(const TScreenCopies& copies, const SDL_Rect& source, const TVisible& v, uint8_t alpha) {
+  TPictureJob job{};
+  job.to = reinterpret_cast<Uint16*>(ScreenAt(v.left, v.top));
+  job.pitch = Screen->pitch / 2;
+  job.before = v.left;
+  job.after = job.pitch - v.left;
+  job.rows = v.height;
+  job.firstRow = source.y + v.skipY;
+  job.firstColumn = source.x + v.skipX;
+  job.endColumn = job.firstColumn + v.width;
+  job.planes = copies.Planes.data() + PlanePadding;
+  job.planeSize = static_cast<size_t>(copies.Width) * copies.Height;
+  job.pictureWidth = copies.Width;
+  job.spans = copies.Spans.data();
+  BlendPicture(job, alpha);
+}
+
+// Copies the visible part of a picture: whole rows, or only the runs of
+// each row.
+void CopyCopies(const TScreenCopies& copies, const SDL_Rect& source, const TVisible& v, bool keyed) {
+  const size_t bpp = copies.BytesPerPixel;
+  const size_t pitch = Screen->pitch;
+  const size_t rowBytes = copies.Width * bpp;
+  const int firstRow = source.y + v.skipY;
+  const int firstColumn = source.x + v.skipX;
+  const int endColumn = firstColumn + v.width;
+  uint8_t* to = ScreenAt(v.left, v.top) - firstColumn * bpp;  // where column 0 would land
+  const uint8_t* from = &copies.Pixels[firstRow * rowBytes];
+  const uint32_t* rowStart = &copies.RowStart[firstRow];
+  for (int row = 0; row < v.height; ++row, to += pitch, from += rowBytes) {
+    if (!keyed) {
+      std::memcpy(to + firstColumn * bpp, from + firstColumn * bpp, v.width * bpp);
+      continue;
+    }
+    const TRun* end = &copies.Runs[0] + rowStart[row + 1];
+    for (const TRun* run = &copies.Runs[0] + rowStart[row]; run != end; ++run) {
+      const int start = std::max(static_cast<int>(run->start), firstColumn);
+      const int stop = std::min(run->start + run->length, endColumn);
+      if (stop > start) std::memcpy(to + start * bpp, from + start * bpp, (stop - start) * bpp);
     }
   }
 }
 
-// Blends part of a picture onto the screen from its own colours, clipped to
-// the screen's clip rectangle as a blit would be.
-void BlendColours(const TScreenCopies& copies, const SDL_Rect& source, int x, int y, uint8_t alpha) {
-  const SDL_Rect& clip = Screen->clip_rect;
-  const int left = std::max(x, static_cast<int>(clip.x));
-  const int top = std::max(y, static_cast<int>(clip.y));
-  const int right = std::min(x + source.w, clip.x + clip.w);
-  const int bottom = std::min(y + source.h, clip.y + clip.h);
-  if (right <= left || bottom <= top) return;
-  const SDL_Rect visible{static_cast<Sint16>(left), static_cast<Sint16>(top), static_cast<Uint16>(right - left),
-                         static_cast<Uint16>(bottom - top)};
-  const int sourceX = source.x + (left - x);
-  const int sourceY = source.y + (top - y);
-  if (SDL_MUSTLOCK(Screen) && SDL_LockSurface(Screen) != 0) return;
-  if (Screen->format->BytesPerPixel == 2) {
-    BlendRows<2>(copies, visible, sourceX, sourceY, alpha);
-  } else {
-    BlendRows<4>(copies, visible, sourceX, sourceY, alpha);
+// Draws the part `source` of a picture from its copies: opaque, keyed, or
+// blended at alpha (1 to 254).
+void DrawCopies(const TScreenCopies& copies, SDL_Rect source, int x, int y, TDrawKind kind, uint8_t alpha) {
+  if (kind != TDrawKind::Opaque) {
+    // Only the part with pixels other than the key can change the screen.
+    const SDL_Rect& used = copies.Used;
+    const int left = std::max(source.x, used.x);
+    const int top = std::max(source.y, used.y);
+    const int right = std::min(source.x + source.w, used.x + used.w);
+    const int bottom = std::min(source.y + source.h, used.y + used.h);
+    if (right <= left || bottom <= top) return;
+    x += left - source.x;
+    y += top - source.y;
+    source = SDL_Rect{static_cast<Sint16>(left), static_cast<Sint16>(top), static_cast<Uint16>(right - left),
+                      static_cast<Uint16>(bottom - top)};
   }
-  if (SDL_MUSTLOCK(Screen)) SDL_UnlockSurface(Screen);
+  TVisible v;
+  if (!Clip(x, y, source.w, source.h, v) || !LockScreen()) return;
+  if (kind == TDrawKind::Blended) {
+    BlendCopies(copies, source, v, alpha);
+  } else {
+    CopyCopies(copies, source, v, kind == TDrawKind::Keyed);
+  }
+  UnlockScreen();
 }
 
 // The plain way: the loaded surface, its key and alpha set for this draw.
@@ -330,22 +352,15 @@ void PrepareScreenCopies(CSprite& sprite) {
 void DrawPicture(CSprite& sprite, const SDL_Rect& source, int x, int y, TDrawKind kind, uint8_t alpha) {
   TScreenCopies* copies = CurrentCopies(sprite);
   if (copies == nullptr) return DrawPlain(sprite, source, x, y, kind, alpha);
-  // SDL draws a keyed picture at alpha 255 as a plain keyed blit.
-  if (kind == TDrawKind::Blended && alpha == Opaque) kind = TDrawKind::Keyed;
-  switch (kind) {
-    case TDrawKind::Opaque:
-      Blit(copies->Opaque, source, x, y);
-      break;
-    case TDrawKind::Keyed:
-      if (copies->Keyed == nullptr) return DrawPlain(sprite, source, x, y, kind, alpha);
-      SetBlending(copies->Keyed, true, copies->KeyPixel, false, 0);
-      Blit(copies->Keyed, source, x, y);
-      break;
-    case TDrawKind::Blended:
-      // Alpha 0 leaves the screen as it is.
-      if (alpha != 0) BlendColours(*copies, source, x, y, alpha);
-      break;
+  if (kind == TDrawKind::Blended) {
+    // Where the engine does not know the library's blending, SDL draws.
+    if (!OwnPictureBlending(sprite.Surface->format)) return DrawPlain(sprite, source, x, y, kind, alpha);
+    // Alpha 0 leaves the screen as it is; SDL draws a keyed picture at
+    // alpha 255 as a plain keyed blit (the blending probe checks both).
+    if (alpha == 0) return;
+    if (alpha == Opaque) kind = TDrawKind::Keyed;
   }
+  DrawCopies(*copies, source, x, y, kind, alpha);
 }
 
 }  // namespace state
@@ -450,6 +465,18 @@ void Draw(int16_t x, int16_t y, uint16_t id) { DrawSprite(x, y, id, TDrawKind::O
 void DrawKeyed(int16_t x, int16_t y, uint16_t id) { DrawSprite(x, y, id, TDrawKind::Keyed, Opaque); }
 void DrawAlpha(int16_t x, int16_t y, uint16_t id, uint8_t alpha) { DrawSprite(x, y, id, TDrawKind::Blended, alpha); }
 
+bool CopyBytesToScreen(const uint8_t* from, size_t count) {
+  if (!FrameBufferReady() || (SDL_MUSTLOCK(Screen) && SDL_LockSurface(Screen) != 0)) return false;
+  const size_t screenBytes = static_cast<size_t>(Screen->pitch) * Screen->h;
+  while (count > 0) {
+    const size_t n = std::min(count, screenBytes);
+    std::memcpy(Screen->pixels, from, n);
+    count -= n;
+  }
+  if (SDL_MUSTLOCK(Screen)) SDL_UnlockSurface(Screen);
+  return true;
+}
+
 void FillRect(int16_t x, int16_t y, uint16_t w, uint16_t h, TColor color) {
   if (VideoDriver != vdFrameBuffer) {
 #ifdef VEXMOOR_OPENGL
@@ -459,6 +486,15 @@ void FillRect(int16_t x, int16_t y, uint16_t w, uint16_t h, TColor color) {
   }
   if (!FrameBufferReady() || w == 0 || h == 0) return;
   const uint32_t pixel = SDL_MapRGB(Screen->format, color.R, color.G, color.B);
+  if (!LiteralDrawing && OwnFillBlending()) {
+    TVisible v;
+    if (!Clip(x, y, w, h, v) || !LockScreen()) return;
+    const int pitch = Screen->pitch / 2;
+    BlendFill(reinterpret_cast<Uint16*>(ScreenAt(v.left, v.top)), pitch, v.left, pitch - v.left, v.width, v.height, pixel,
+              color.A);
+    UnlockScreen();
+    return;
+  }
   // The cached surface has the plain way's format and colour, so the blit
   // gives the same pixels.
   SDL_Surface* temp = LiteralDrawing ? NewFillSurface(w, h) : CachedFillSurface(w, h, pixel);

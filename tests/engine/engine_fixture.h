@@ -52,6 +52,22 @@ struct TShot {
   bool operator==(const TShot&) const = default;
 };
 
+// The number of pixels in which two shots of the same size differ; the
+// first few are reported as failures, under `what`.
+inline int DifferingPixels(const TShot& a, const TShot& b, const std::string& what) {
+  int differing = 0;
+  for (int y = 0; y < a.h; ++y) {
+    for (int x = 0; x < a.w; ++x) {
+      const TRgb p = a.at(x, y);
+      const TRgb q = b.at(x, y);
+      if (p == q || differing++ >= 5) continue;
+      ADD_FAILURE() << what << ": pixel " << x << "," << y << ": (" << int(p.r) << ", " << int(p.g) << ", " << int(p.b)
+                    << ") against (" << int(q.r) << ", " << int(q.g) << ", " << int(q.b) << ")";
+    }
+  }
+  return differing;
+}
+
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -60,6 +76,7 @@ class EngineTest : public ::testing::Test {
     Now = ClockStart;
     game::SetTickSource(FakeClock);
     game::SetLiteralDrawing(false);
+    game::SetOwnBlending(true);
     game::SetSoundObserver(nullptr);
     game::SetVideoDriver(game::vdFrameBuffer);
     game::Init("engine test", "icon");
@@ -71,6 +88,7 @@ class EngineTest : public ::testing::Test {
     game::Shutdown();
     game::SetTickSource(nullptr);
     game::SetLiteralDrawing(false);
+    game::SetOwnBlending(true);
     game::SetSoundObserver(nullptr);
   }
 
