@@ -28,9 +28,10 @@ std::string MakeTempDir() {
   return made ? made : "";
 }
 
-int RunGenerator(const std::string& dir) {
-  const std::string command = std::string("\"") + VEXMOOR_TEST_ASSETGEN + "\" --fonts \"" VEXMOOR_TEST_FONT_DIR
-                              "\" \"" + dir + "\"";
+// Runs the generator on arguments given as shell words.
+int RunGenerator(const std::string& arguments) {
+  const std::string command =
+      std::string("\"") + VEXMOOR_TEST_ASSETGEN + "\" --fonts \"" VEXMOOR_TEST_FONT_DIR "\" " + arguments;
   return std::system(command.c_str());
 }
 
@@ -38,8 +39,8 @@ TEST(AssetGenerator, TwoRunsWriteIdenticalFiles) {
   const std::string first = MakeTempDir(), second = MakeTempDir();
   ASSERT_FALSE(first.empty());
   ASSERT_FALSE(second.empty());
-  ASSERT_EQ(RunGenerator(first), 0);
-  ASSERT_EQ(RunGenerator(second), 0);
+  ASSERT_EQ(RunGenerator("\"" + first + "\""), 0);
+  ASSERT_EQ(RunGenerator("\"" + second + "\""), 0);
   const auto a = ReadTree(first), b = ReadTree(second);
   fs::remove_all(first);
   fs::remove_all(second);
@@ -52,6 +53,20 @@ TEST(AssetGenerator, TwoRunsWriteIdenticalFiles) {
   // The build's installation holds the same set of files.
   const auto installed = ReadTree(kInstallDir);
   for (const auto& [name, bytes] : a) EXPECT_TRUE(installed.count(name)) << name << " not installed";
+}
+
+TEST(AssetGenerator, DrawsTheSameIconsOnEveryRun) {
+  const std::string first = MakeTempDir(), second = MakeTempDir();
+  ASSERT_FALSE(first.empty());
+  ASSERT_FALSE(second.empty());
+  ASSERT_EQ(RunGenerator("--icons \"" + first + "\""), 0);
+  ASSERT_EQ(RunGenerator("--icons \"" + second + "\""), 0);
+  const auto a = ReadTree(first), b = ReadTree(second);
+  fs::remove_all(first);
+  fs::remove_all(second);
+  EXPECT_EQ(a.size(), 7u) << "six sizes and the scalable icon";
+  EXPECT_TRUE(a == b) << "the icons differ between runs";
+  EXPECT_TRUE(a == ReadTree(VEXMOOR_TEST_ICON_DIR)) << "the build's icons differ";
 }
 
 // Bad arguments end with an error status, never a crash.
