@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 
-.PHONY: run test bench contact-sheet setup configure build build-asan clean
+.PHONY: run test deb bench contact-sheet setup configure build build-asan clean
 
 setup:
 	./scripts/setup.sh
@@ -21,9 +21,14 @@ build-asan: setup
 run: build
 	cd $(BUILD)/vexmoor && ./vexmoor -windowed
 
-test: build build-asan
+# The package test installs the package that `make deb` built.
+test: build build-asan deb
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) -LE no-sanitize
+
+# build/deb/vexmoor_<version>_<arch>.deb, checked by lintian and the validators.
+deb: setup
+	JOBS=$(JOBS) ./scripts/build_deb.sh $(BUILD)/deb
 
 bench: build
 	cmake --build $(BUILD) --target benchmarks -j $(JOBS)
