@@ -126,23 +126,26 @@ volatile std::sig_atomic_t TerminationSignal = 0;
 
 void OnTerminationSignal(int) { TerminationSignal = 1; }
 
+}  // namespace
+
 // SDL's own SIGINT/SIGTERM handler posts a quit event from inside the
 // signal, which deadlocks when the signal lands while the main thread holds
-// the event queue's lock in SDL_PollEvent (and the loop polls constantly).
-// Our handler only raises a flag that ProcessEvents turns into a quit.
+// the event queue's lock in SDL_PollEvent (and the loop polls constantly);
+// SIGHUP would end the game on the spot and SIGQUIT goes to SDL. Our handler
+// only raises a flag that ProcessEvents turns into a quit, so every one of
+// them ends through Shutdown and takes the scratch files along.
 void CatchTerminationSignals() {
-  TerminationSignal = 0;
   struct sigaction action = {};
   action.sa_handler = OnTerminationSignal;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  // A file read that the signal lands in carries on instead of failing.
+  action.sa_flags = SA_RESTART;
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
 }
-
-}  // namespace
 
 void Init(const std::string& caption, const std::string& iconName) {
   SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO);
+  // Again after SDL_Init, which may have put its own handlers in.
   CatchTerminationSignals();
   SDL_WM_SetCaption(caption.c_str(), "");
   SetWindowIcon(iconName);
@@ -170,6 +173,8 @@ void Shutdown() {
   KeyState = nullptr;
   KeyCount = 0;
   if (!resources::DevelopMode) resources::RemoveScratchFiles();
+  // The signal that ended this run has been served.
+  TerminationSignal = 0;
 }
 
 void RestoreDisplay() {

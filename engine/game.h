@@ -83,9 +83,16 @@ void SetFrameRate(uint8_t fps);
 // returns false and changes nothing. Never sleeps; lateness is not made up.
 bool Flip();
 
+// Makes SIGINT, SIGTERM, SIGHUP and SIGQUIT only raise a flag, which the
+// next ProcessEvents turns into a quit, so the program ends through
+// Shutdown with status 0. Init calls it; calling it earlier as well covers
+// the time before Init. Never clears a flag already raised (Shutdown does).
+void CatchTerminationSignals();
+
 // Returns false once a quit has been requested (without polling); otherwise
-// drains the event queue, turning a window close into RequestQuit, and
-// returns true, also in the pass that drained the quit.
+// drains the event queue, turning a window close or a termination signal
+// into RequestQuit, and returns true, also in the pass that drained the
+// quit.
 bool ProcessEvents();
 // Sets the quit flag, which is never reset.
 void RequestQuit();

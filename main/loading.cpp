@@ -62,30 +62,36 @@ std::string ResourcePath(const std::string& folder, const std::string& name, con
 }
 
 // Each item starts on a new frame: the picture of the previous step is
-// presented while waiting for it.
-void BeginLoadStep() {
-  game::ProcessEvents();  // a quit request takes effect in the main loop
+// presented while waiting for it. False when a quit was requested (a
+// termination signal, a window close): loading stops there and the main
+// loop ends at its first test.
+bool BeginLoadStep() {
+  game::ProcessEvents();
+  if (game::QuitRequested()) return false;
   while (!game::Flip()) {
   }
   LoadDone += 1;
   DrawLoadingProgress();
+  return true;
 }
 
-void LoadSpriteStep(const std::string& name) {
-  BeginLoadStep();
+bool LoadSpriteStep(const std::string& name) {
+  if (!BeginLoadStep()) return false;
   if (game::LoadSprite(name, game::RGB(0, 0, 0)) == 0) {
     throw resources::IoError(ResourcePath("Sprites/", name, ".bmp"), "picture cannot be loaded");
   }
+  return true;
 }
 
-void LoadSoundStep(const std::string& name) {
-  BeginLoadStep();
+bool LoadSoundStep(const std::string& name) {
+  if (!BeginLoadStep()) return false;
   // Without an audio device the game runs silent; the step still takes its
   // frame so the loading screen looks the same.
-  if (!game::AudioOpen()) return;
+  if (!game::AudioOpen()) return true;
   if (game::LoadSound(name) == 0) {
     throw resources::IoError(ResourcePath("Sounds/", name, ".wav"), "sound cannot be loaded");
   }
+  return true;
 }
 
 }  // namespace
@@ -102,14 +108,20 @@ void LoadResources() {
   LoadDone = 0;
   LoadTotal = FixedPhaseTotal;
   LoadCaption = Caption;
-  for (const char* name : FixedSpriteNames) LoadSpriteStep(name);
-  for (const char* name : FixedSoundNames) LoadSoundStep(name);
+  for (const char* name : FixedSpriteNames) {
+    if (!LoadSpriteStep(name)) return;
+  }
+  for (const char* name : FixedSoundNames) {
+    if (!LoadSoundStep(name)) return;
+  }
 
   // Read only for its picture names, with the sprite base still 0.
   maps::LoadMap(FirstLevel);
   LoadDone = 0;
   LoadTotal = maps::Map->SpriteCount;
-  for (uint16_t i = 0; i < maps::Map->SpriteCount; ++i) LoadSpriteStep(maps::Map->SpriteNames[i]);
+  for (uint16_t i = 0; i < maps::Map->SpriteCount; ++i) {
+    if (!LoadSpriteStep(maps::Map->SpriteNames[i])) return;
+  }
 
   GameState = gsTitle;
 }

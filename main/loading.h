@@ -6,7 +6,8 @@ namespace shell {
 // Loads the 44 fixed sprites and the 9 sounds (bar total 54), then reads
 // the map "level1" for its picture names and loads those as sprites 45 and
 // up (bar total SpriteCount), one item per frame; ends with GameState =
-// gsTitle. Sounds are left out without an audio device. Throws
+// gsTitle. A quit requested while loading (a termination signal, a window
+// close) stops it before the next item, GameState unchanged. Sounds are left out without an audio device. Throws
 // resources::IoError naming the file when a sprite, or a sound with the
 // audio device open, cannot be loaded (the fixed ids would no longer hold),
 // and lets a packed-file or map failure through the same way.

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <ctime>
+#include <exception>
+#include <new>
 #include <string>
 
 #include "engine/game.h"
@@ -25,8 +27,8 @@ constexpr uint8_t FrameRate = 30;
 constexpr const char* FontName = "courier new 10";
 constexpr const char* MusicName = "maze";
 
-// A start-up failure: the display back as it was, no scratch files left
-// behind, one line on stderr.
+// The one failure path, for start-up and play alike: the display back as
+// it was, no scratch files left behind, one line on stderr.
 int Fail(const std::string& message) {
   game::RestoreDisplay();
   if (!resources::DevelopMode) resources::RemoveScratchFiles();
@@ -69,6 +71,8 @@ void MainLoop(const TLoopHooks* hooks) {
 }
 
 int Run(const TLoopHooks* hooks) {
+  // Before anything is unpacked, so that no ending leaves a scratch file.
+  game::CatchTerminationSignals();
   ResetGameVariables();
   const bool fixedSeed = hooks && hooks->fixedSeed;
   game::SeedRandom(fixedSeed ? hooks->seed : static_cast<uint32_t>(std::time(nullptr)));
@@ -87,7 +91,8 @@ int Run(const TLoopHooks* hooks) {
   }
   if (game::LoadFont(FontName) == 0) return Fail(FontPath() + ": font cannot be loaded");
   LoadResources();
-  StartMusic();
+  // A quit during loading (a termination signal) ends the run right here.
+  if (!game::QuitRequested()) StartMusic();
 
   MainLoop(hooks);
   game::Shutdown();
@@ -101,6 +106,12 @@ int RunGame(const TLoopHooks* hooks) {
     return Run(hooks);
   } catch (const resources::IoError& error) {
     return Fail(error.Path() + ": " + error.Reason());
+  } catch (const std::bad_alloc&) {
+    return Fail("out of memory");
+  } catch (const std::exception& error) {
+    return Fail(error.what());
+  } catch (...) {
+    return Fail("unexpected failure");
   }
 }
 

@@ -21,9 +21,11 @@ struct TLoopHooks {
 
 // Runs the whole program: start-up (seed, driver, Init, frame rate, video
 // mode, font, resources, music), the main loop until a quit, Shutdown.
-// Returns the process exit status: 0 after a normal quit; on an
-// input/output failure, a missing resource or a video mode that cannot be
-// opened it restores the display, removes the scratch files outside
+// Returns the process exit status: 0 after a normal quit (a termination
+// signal is one, and one during loading ends the loading); on any failure
+// during start-up or play (an input/output failure, a missing resource, a
+// video mode that cannot be opened, running out of memory or any other
+// exception) it restores the display, removes the scratch files outside
 // development mode, prints one line on stderr and returns 1.
 // argc/argv must already have been handed to resources::StartUp.
 int RunGame(const TLoopHooks* hooks = nullptr);

@@ -1,5 +1,8 @@
 #include "resources/binary_io.h"
 
+#include <fcntl.h>
+#include <sys/random.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,7 +12,46 @@ namespace resources {
 
 namespace {
 
+constexpr const char* PartialSuffix = ".part-";
+constexpr size_t PartialNameLetters = 12;
+constexpr int PartialNameAttempts = 100;
+
 std::string SystemReason() { return std::strerror(errno); }
+
+// Letters for a partial file's name that nobody can guess in advance.
+std::string RandomLetters(size_t count) {
+  static const char Alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::vector<unsigned char> noise(count);
+  if (::getrandom(noise.data(), noise.size(), GRND_NONBLOCK) != static_cast<ssize_t>(noise.size())) {
+    // No entropy source: still unique within this process and unlikely
+    // elsewhere; exclusive creation keeps it safe either way.
+    static unsigned counter = 0;
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    uint64_t mix = static_cast<uint64_t>(now.tv_nsec) ^ (static_cast<uint64_t>(now.tv_sec) << 20) ^
+                   (static_cast<uint64_t>(::getpid()) << 40) ^ (++counter * 0x9E3779B97F4A7C15ull);
+    for (unsigned char& c : noise) {
+      mix = mix * 6364136223846793005ull + 1442695040888963407ull;
+      c = static_cast<unsigned char>(mix >> 56);
+    }
+  }
+  std::string letters;
+  for (unsigned char c : noise) letters += Alphabet[c % (sizeof Alphabet - 1)];
+  return letters;
+}
+
+// Creates a new file beside `path`, named path + ".part-" + random letters,
+// exclusively and without following a link (mode 0666 less the umask, as
+// the finished file will have). Returns its descriptor and sets `name`.
+int CreatePartialFile(const std::string& path, std::string& name) {
+  for (int attempt = 0; attempt < PartialNameAttempts; ++attempt) {
+    name = path + PartialSuffix + RandomLetters(PartialNameLetters);
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
 
 }  // namespace
 
@@ -80,10 +122,16 @@ std::vector<uint8_t> LeReader::ReadVector(size_t count) {
   return bytes;
 }
 
-LeWriter::LeWriter(const std::string& path)
-    : path_(path), temporary_(path + ".part"), file_(nullptr), committed_(false) {
-  file_ = std::fopen(temporary_.c_str(), "wb");
-  if (file_ == nullptr) throw IoError(path, SystemReason());
+LeWriter::LeWriter(const std::string& path) : path_(path), file_(nullptr), committed_(false) {
+  const int fd = CreatePartialFile(path, temporary_);
+  if (fd < 0) throw IoError(path, SystemReason());
+  file_ = ::fdopen(fd, "wb");
+  if (file_ == nullptr) {
+    const std::string reason = SystemReason();
+    ::close(fd);
+    ::unlink(temporary_.c_str());
+    throw IoError(path, reason);
+  }
 }
 
 LeWriter::~LeWriter() {

@@ -61,14 +61,16 @@ class LeReader {
   uint64_t position_;
 };
 
-// Writes a file as a whole: bytes go to a temporary file beside the
+// Writes a file as a whole: bytes go to a partial file beside the
 // destination, and Commit renames it into place, so a failed or abandoned
-// write never leaves a half-written destination behind.
+// write never leaves a half-written destination behind. The partial file is
+// path + ".part-" + random letters, created exclusively (never an existing
+// file or a link) with mode 0666 less the umask.
 class LeWriter {
  public:
-  // Creates the temporary file; throws IoError when it cannot be created.
+  // Creates the partial file; throws IoError when it cannot be created.
   explicit LeWriter(const std::string& path);
-  // Removes the temporary file unless Commit succeeded.
+  // Removes the partial file unless Commit succeeded.
   ~LeWriter();
   LeWriter(const LeWriter&) = delete;
   LeWriter& operator=(const LeWriter&) = delete;

@@ -13,9 +13,6 @@
 
 namespace resources {
 
-const char* const ScratchFileName = "Data/data.dat";
-const char* const MusicFileName = "Data/temp.dat";
-
 namespace {
 
 constexpr size_t HeaderSize = 12;
@@ -33,18 +30,7 @@ uint8_t RotateLeft(uint8_t value, unsigned bits) {
   return static_cast<uint8_t>((value << bits) | (value >> ((8 - bits) & 7)));
 }
 
-// Creates ProgramDir + "Data/" when it is not already a directory.
-void EnsureDataDirectory() {
-  const std::string dir = ProgramDir + "Data";
-  struct stat info;
-  if (::stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return;
-  if (::mkdir(dir.c_str(), 0777) != 0) throw IoError(dir, std::strerror(errno));
-}
-
 }  // namespace
-
-std::string ScratchFilePath() { return ProgramDir + ScratchFileName; }
-std::string MusicFilePath() { return ProgramDir + MusicFileName; }
 
 void ScrambleByte(uint32_t position, uint8_t& value) {
   const unsigned c = position % 5;
@@ -100,9 +86,8 @@ bool UnpackDataFileTo(const std::string& path, const std::string& outPath) {
 
 bool UnpackDataFile(const std::string& path) {
   // The packed file is opened first, so a missing resource is reported as
-  // itself rather than as a problem with "Data/".
+  // itself rather than as a problem with the scratch directory.
   LeReader packed(path);
-  EnsureDataDirectory();
   return Unpack(packed, ScratchFilePath());
 }
 
@@ -140,11 +125,6 @@ bool PackDataFile(const std::string& sourcePath, const std::string& destDir) {
   writer.WriteBytes(body);
   writer.Commit();
   return true;
-}
-
-void RemoveScratchFiles() {
-  ::unlink(ScratchFilePath().c_str());
-  ::unlink(MusicFilePath().c_str());
 }
 
 }  // namespace resources

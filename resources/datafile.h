@@ -1,7 +1,8 @@
 // Packed data files: one resource each, its bytes scrambled position by
 // position behind a 12-byte header with a CRC-16 of the plain bytes. The
-// game restores a packed file into the scratch file "Data/data.dat" under
-// ProgramDir and reads that with its ordinary loader.
+// game restores a packed file into the scratch file "data.dat" of its
+// scratch directory ("Data/" under ProgramDir, or a private directory) and
+// reads that with its ordinary loader.
 #pragma once
 
 #include <cstdint>
@@ -9,18 +10,34 @@
 
 namespace resources {
 
-// Names under ProgramDir of the scratch file and the music file.
-extern const char* const ScratchFileName;  // "Data/data.dat"
-extern const char* const MusicFileName;    // "Data/temp.dat"
+// Names of the scratch file and the music file in the scratch directory.
+extern const char* const ScratchFileName;     // "data.dat"
+extern const char* const MusicFileName;       // "temp.dat"
+// The shared scratch directory under ProgramDir and its lock file there.
+extern const char* const DataDirectoryName;   // "Data"
+extern const char* const LockFileName;        // ".lock"
 
-// The full path ProgramDir + ScratchFileName.
+// The directory this process unpacks into, with its final "/". The first
+// call (and the first after ProgramDir changed or RemoveScratchFiles) makes
+// the choice: ProgramDir + "Data/", created when missing (another copy
+// creating it at the same moment is fine), when this process can write it
+// and takes the advisory lock on its lock file, which it then holds until
+// RemoveScratchFiles; otherwise a new private directory of mode 0700 made
+// with mkdtemp under $XDG_RUNTIME_DIR, else $TMPDIR, else /tmp (the first
+// absolute one where that succeeds). Throws IoError when no directory at
+// all can be made.
+std::string ScratchDirectory();
+// True while the current choice is a private directory.
+bool ScratchDirectoryIsPrivate();
+
+// The full path ScratchDirectory() + ScratchFileName.
 std::string ScratchFilePath();
-// The full path ProgramDir + MusicFileName.
+// The full path ScratchDirectory() + MusicFileName.
 std::string MusicFilePath();
 
 // Restores the packed file at `path` (used unchanged, opened for reading
-// only) into the scratch file, replacing whatever it held, and creates
-// "Data/" under ProgramDir first when it is missing. Returns whether the
+// only) into the scratch file, replacing whatever it held; the scratch
+// directory is chosen first when it has not been. Returns whether the
 // checksum over the restored bytes matches the header; the scratch file is
 // written either way. Throws IoError when the packed file cannot be read,
 // is shorter than its header, or the scratch file cannot be written.
@@ -37,8 +54,12 @@ bool UnpackDataFileTo(const std::string& path, const std::string& outPath);
 // file failure. Returns true.
 bool PackDataFile(const std::string& sourcePath, const std::string& destDir);
 
-// Deletes the scratch file and then the music file under ProgramDir, each
-// when present; failures are ignored and the directory stays.
+// Ends the scratch directory choice of this process, when one was made:
+// in "Data/" it deletes the scratch file, the music file and the safe
+// writer's partial files of either, then removes and releases the lock
+// (the directory stays); a private directory goes with everything in it.
+// Another copy's files are never touched. Failures are ignored; also runs
+// by itself when the process exits.
 void RemoveScratchFiles();
 
 // The position-dependent byte transform of packed files and its inverse.

@@ -21,13 +21,18 @@ std::string LowerCase(std::string text) {
 }
 
 // The running executable's own path as the kernel reports it, symbolic
-// links resolved; empty when the link cannot be read.
+// links resolved; empty when the link cannot be read. The buffer grows
+// until the whole path fits: readlink gives no length, only a full buffer.
 std::string ExecutablePath() {
-  std::string buffer(PATH_MAX, '\0');
-  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-  if (length <= 0 || static_cast<size_t>(length) >= buffer.size()) return std::string();
-  buffer.resize(static_cast<size_t>(length));
-  return buffer;
+  for (size_t size = PATH_MAX;; size *= 2) {
+    std::string buffer(size, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length <= 0) return std::string();
+    if (static_cast<size_t>(length) < buffer.size()) {
+      buffer.resize(static_cast<size_t>(length));
+      return buffer;
+    }
+  }
 }
 
 }  // namespace

@@ -15,7 +15,6 @@ constexpr char FileId[2] = {'D', 'D'};
 constexpr char FileType[4] = {'M', 'A', 'P', ' '};
 constexpr uint8_t VersionMajor = 1;
 constexpr uint8_t VersionMinor = 2;
-constexpr size_t MaxPathLength = 255;
 constexpr int16_t DefaultTileSize = 64;
 
 // The one sector handed out for every query outside the grid. It is made a
@@ -30,8 +29,6 @@ CSector* WallOutside() {
   OutsideSector.KeyCode = 0;
   return &OutsideSector;
 }
-
-std::string CutPath(const std::string& path) { return path.substr(0, MaxPathLength); }
 
 void ReleaseSectors(CMap& map) {
   for (uint16_t y = 0; y < map.Height; ++y) {
@@ -83,9 +80,9 @@ void CheckWritable(const TMapFile& map) {
 }
 
 std::string MapLoadPath(const std::string& name) {
-  if (resources::DevelopMode) return CutPath(resources::ProgramDir + "Maps/" + name + ".map");
+  if (resources::DevelopMode) return resources::ProgramDir + "Maps/" + name + ".map";
   // Every load reuses the scratch file; a checksum mismatch still loads.
-  resources::UnpackDataFile(CutPath(resources::ProgramDir + "Maps/" + name + ".dat"));
+  resources::UnpackDataFile(resources::ProgramDir + "Maps/" + name + ".dat");
   return resources::ScratchFilePath();
 }
 
@@ -241,7 +238,7 @@ void SaveMap(const std::string& name) {
       file.KeyCodes.push_back(sector->KeyCode);
     }
   }
-  WriteMapFile(CutPath(resources::ProgramDir + "maps/" + name + ".map"), file);
+  WriteMapFile(resources::ProgramDir + "maps/" + name + ".map", file);
 }
 
 void ResetModule() {

@@ -83,6 +83,33 @@ std::vector<uint32_t> GameRun::FramesWithSound(uint16_t sound) const {
   return result;
 }
 
+namespace {
+
+replay::TKeySet ArrowKey(char move) {
+  switch (move) {
+    case 'U': return replay::KeyBit("up");
+    case 'D': return replay::KeyBit("down");
+    case 'L': return replay::KeyBit("left");
+    case 'R': return replay::KeyBit("right");
+  }
+  throw std::invalid_argument(std::string("not a move: ") + move);
+}
+
+}  // namespace
+
+replay::TKeySet TRouteWalker::Keys() {
+  using namespace shell;
+  held = false;
+  if (GameState != gsPlaying || Moving || next >= route.size()) return 0;
+  held = true;
+  return ArrowKey(route[next]);
+}
+
+void TRouteWalker::After(const TSnapshot& after) {
+  // The held arrow was taken when a step began in this frame.
+  if (held && after.moving) ++next;
+}
+
 uint32_t GameRun::FirstFrame(uint32_t from, const std::function<bool(const TSnapshot&)>& test) const {
   for (uint32_t n = from + 1; n <= frames_.size(); ++n)
     if (test(frames_[n - 1])) return n;

@@ -60,4 +60,17 @@ class GameRun {
 // The state of the game variables right now.
 TSnapshot TakeSnapshot(uint32_t frame);
 
+// Walks a route (letters U, D, L, R, as vexmoor-levelcheck prints them) the
+// way a player does: the next move's arrow is held only in play and at rest.
+struct TRouteWalker {
+  std::string route;
+  size_t next = 0;    // moves made so far
+  bool held = false;  // an arrow is held in the coming frame
+
+  // The keys for the coming frame, from the game variables as they are.
+  replay::TKeySet Keys();
+  // Counts the move that the held arrow began in the frame just run.
+  void After(const TSnapshot& after);
+};
+
 }  // namespace vxtest

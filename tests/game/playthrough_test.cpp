@@ -36,16 +36,6 @@ std::map<uint16_t, std::string> ShippedRoutes() {
   return routes;
 }
 
-replay::TKeySet ArrowKey(char move) {
-  switch (move) {
-    case 'U': return replay::KeyBit("up");
-    case 'D': return replay::KeyBit("down");
-    case 'L': return replay::KeyBit("left");
-    case 'R': return replay::KeyBit("right");
-  }
-  throw std::invalid_argument(std::string("not a move: ") + move);
-}
-
 // What happened on one level.
 struct TLevelPlay {
   uint32_t firstPlayFrame = 0;
@@ -62,29 +52,25 @@ TEST(Playthrough, EveryShippedLevelAlongItsRouteThenLevelOneAgain) {
   MakeInstallCopy(install.Path(), {});
 
   std::map<uint16_t, TLevelPlay> played;
-  size_t nextMove = 0;
-  bool arrowHeld = false;
+  TRouteWalker walker;
   uint16_t levelsDone = 0;
   uint16_t currentLevel = 0;
   TSnapshot wrapped;  // the state when level 1 came round again
 
   GameRun run;
   run.keys = [&](uint32_t frame) -> replay::TKeySet {
-    arrowHeld = false;
+    walker.held = false;
     if (frame == 1) return replay::KeyBit("space");
-    const std::string& route = routes.at(Level);
-    if (GameState != gsPlaying || Moving || nextMove >= route.size()) return 0;
-    arrowHeld = true;
-    return ArrowKey(route[nextMove]);
+    walker.route = routes.at(Level);
+    return walker.Keys();
   };
   run.goOn = [&](const TSnapshot& after) {
     TLevelPlay& level = played[after.level];
     if (after.state == gsPlaying && level.firstPlayFrame == 0) level.firstPlayFrame = after.frame;
-    // The held arrow was taken when a step began in this frame.
-    if (arrowHeld && after.moving) ++nextMove;
+    walker.After(after);
     if (after.state == gsLevelDone && level.exitFrame == 0 && levelsDone < LevelCount) {
       level.exitFrame = after.frame;
-      level.movesMade = nextMove;
+      level.movesMade = walker.next;
       level.scoreAtExit = after.score;
       level.livesAtExit = after.lives;
       ++levelsDone;
@@ -92,7 +78,7 @@ TEST(Playthrough, EveryShippedLevelAlongItsRouteThenLevelOneAgain) {
     if (after.level != currentLevel) {
       // The next level began (its countdown runs).
       currentLevel = after.level;
-      nextMove = 0;
+      walker.next = 0;
       if (levelsDone == LevelCount) {
         wrapped = after;
         return false;
@@ -107,7 +93,7 @@ TEST(Playthrough, EveryShippedLevelAlongItsRouteThenLevelOneAgain) {
     SCOPED_TRACE("level " + std::to_string(n));
     const TLevelPlay& level = played[n];
     ASSERT_NE(level.exitFrame, 0u) << "the exit was not reached; last state " << run.Frames().back().state
-                                   << " after " << nextMove << " moves";
+                                   << " after " << walker.next << " moves";
     EXPECT_EQ(level.movesMade, routes.at(n).size()) << "the exit came before the route's end";
     EXPECT_EQ(level.livesAtExit, 3);
   }

@@ -21,7 +21,10 @@ const std::vector<uint8_t> WorkedExample = {0x44, 0x44, 0x44, 0x01, 0x00, 0x00, 
 class DataFileTest : public ::testing::Test {
  protected:
   void SetUp() override { ProgramDir = dir.Slash(); }
-  void TearDown() override { ProgramDir.clear(); }
+  void TearDown() override {
+    RemoveScratchFiles();
+    ProgramDir.clear();
+  }
   TempDir dir;
 };
 
@@ -119,11 +122,6 @@ TEST_F(DataFileTest, FailuresRaiseIoErrorNamingTheFile) {
     EXPECT_EQ(error.Path(), dir / "missing.dat");
     EXPECT_FALSE(error.Reason().empty());
   }
-  // "Data" is a plain file: the directory cannot be created.
-  TempDir::Write(dir / "Data", {1});
-  TempDir::Write(dir / "x.dat", WorkedExample);
-  EXPECT_THROW(UnpackDataFile(dir / "x.dat"), IoError);
-  std::filesystem::remove(dir / "Data");
   TempDir::Write(dir / "short.dat", {'D', 'D', 'D', 1});
   EXPECT_THROW(UnpackDataFile(dir / "short.dat"), IoError);
 }
@@ -149,12 +147,17 @@ TEST_F(DataFileTest, PackedFileIsOpenedForReadingOnly) {
 TEST_F(DataFileTest, RemoveScratchFilesRemovesBothAndToleratesAbsence) {
   RemoveScratchFiles();  // nothing there: no failure
   std::filesystem::create_directory(dir / "Data");
-  TempDir::Write(ScratchFilePath(), {1});
-  TempDir::Write(MusicFilePath(), {2});
+  const std::string scratch = ScratchFilePath();
+  const std::string music = MusicFilePath();
+  EXPECT_EQ(scratch, dir / "Data/data.dat");
+  EXPECT_EQ(music, dir / "Data/temp.dat");
+  TempDir::Write(scratch, {1});
+  TempDir::Write(music, {2});
   RemoveScratchFiles();
-  EXPECT_FALSE(std::filesystem::exists(ScratchFilePath()));
-  EXPECT_FALSE(std::filesystem::exists(MusicFilePath()));
+  EXPECT_FALSE(std::filesystem::exists(scratch));
+  EXPECT_FALSE(std::filesystem::exists(music));
   EXPECT_TRUE(std::filesystem::is_directory(dir / "Data"));
+  RemoveScratchFiles();  // again, with nothing chosen
 }
 
 TEST(LeReaderWriter, ReadsLittleEndianAndRefusesShortReads) {

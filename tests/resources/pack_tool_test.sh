@@ -24,6 +24,14 @@ printf '\xff' | dd of="$work/bad.dat" bs=1 seek=101 conv=notrunc 2>/dev/null
 "$pack" check "$work/out/noise.dat" "$work/bad.dat" > "$work/check.txt"; [ $? -eq 1 ] || fail "check status"
 grep -q "bad.dat: checksum mismatch" "$work/check.txt" || fail "check report"
 
+# check unpacks into a private directory of its own under $TMPDIR and
+# leaves nothing there, also when a file in the list is missing.
+mkdir "$work/tmp"
+TMPDIR="$work/tmp" "$pack" check "$work/out/noise.dat" > /dev/null || fail "check with TMPDIR"
+TMPDIR="$work/tmp" "$pack" check "$work/out/noise.dat" "$work/missing.dat" > /dev/null 2>&1
+[ $? -eq 2 ] || fail "check of a missing file"
+[ -z "$(ls -A "$work/tmp")" ] || fail "check left $(ls -A "$work/tmp")"
+
 # What it cannot do: one line on stderr, status 2, nothing written.
 printf 'x' > "$work/noext"
 for args in "pack $work/noext $work/out" "pack $work/missing.bmp $work/out" \

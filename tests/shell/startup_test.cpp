@@ -4,9 +4,14 @@
 // directory, read in development mode.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <filesystem>
+#include <functional>
+#include <new>
+#include <stdexcept>
 
 #include "engine/game.h"
 #include "main/game_vars.h"
@@ -79,6 +84,29 @@ class StartUpTest : public ::testing::Test {
     maps::SaveMap("level1");
     std::filesystem::rename(dir + "maps/level1.map", dir + "Maps/level1.map");
     maps::ResetMap(0, 0);
+  }
+
+  // Every resource packed, and the program started without "-develop".
+  void WritePackedInstallation() {
+    WriteFont();
+    WriteSprites();
+    WriteSounds();
+    WriteLevelOne();
+    for (const char* sub : {"Sprites/", "Fonts/", "Sounds/", "Maps/"}) {
+      for (const auto& entry : std::filesystem::directory_iterator(dir + sub)) {
+        resources::PackDataFile(entry.path().string(), dir + sub);
+        std::filesystem::remove(entry.path());
+      }
+    }
+    resources::SetArguments({"vexmoor", "-windowed"});
+  }
+  // What Data/ holds (nothing when it does not exist).
+  std::vector<std::string> DataFiles() const {
+    std::vector<std::string> names;
+    std::error_code missing;
+    for (const auto& entry : std::filesystem::directory_iterator(dir + "Data", missing))
+      names.push_back(entry.path().filename());
+    return names;
   }
 
   // Runs the program; returns its status and what it printed on stderr.
@@ -165,17 +193,7 @@ TEST_F(StartUpTest, SpaceHeldWhenLoadingEndsStartsTheGameInTheFirstFrameAndEscap
 }
 
 TEST_F(StartUpTest, PackedFilesWithoutMusicRunSilentAndLeaveNoScratchFiles) {
-  WriteFont();
-  WriteSprites();
-  WriteSounds();
-  WriteLevelOne();
-  for (const char* sub : {"Sprites/", "Fonts/", "Sounds/", "Maps/"}) {
-    for (const auto& entry : std::filesystem::directory_iterator(dir + sub)) {
-      resources::PackDataFile(entry.path().string(), dir + sub);
-      std::filesystem::remove(entry.path());
-    }
-  }
-  resources::SetArguments({"vexmoor", "-windowed"});
+  WritePackedInstallation();
   int frames = 0;
   shell::TLoopHooks hooks;
   hooks.afterFrame = [&](uint32_t frame) {
@@ -189,6 +207,74 @@ TEST_F(StartUpTest, PackedFilesWithoutMusicRunSilentAndLeaveNoScratchFiles) {
   EXPECT_EQ(shell::GameState, shell::gsTitle);
   EXPECT_FALSE(std::filesystem::exists(dir + "Data/data.dat"));
   EXPECT_FALSE(std::filesystem::exists(dir + "Data/temp.dat"));
+}
+
+// The clock of the runs below, with something done at one reading of it:
+// loading waits some 33 readings for each item's frame.
+uint32_t ActAtReading = 0;
+std::function<void()> Act;
+uint32_t ActingTicks() {
+  if (++FakeNow == ActAtReading && Act) Act();
+  return FakeNow;
+}
+
+TEST_F(StartUpTest, TerminationSignalWhileLoadingEndsTheLoadingAndTheRunWithStatusZero) {
+  WritePackedInstallation();
+  game::SetTickSource(ActingTicks);
+  for (int signal : {SIGHUP, SIGTERM, SIGINT, SIGQUIT}) {
+    SCOPED_TRACE(strsignal(signal));
+    FakeNow = 0;
+    ActAtReading = 10 * 33;
+    Act = [signal] { raise(signal); };
+    int frames = 0;
+    shell::TLoopHooks hooks;
+    hooks.afterFrame = [&](uint32_t) { ++frames; };
+    const auto [status, message] = Run(&hooks);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(message, "");
+    EXPECT_EQ(frames, 0) << "the main loop ran";
+    // Stopped some ten items into the first phase (53 items, bar total 54).
+    EXPECT_EQ(shell::LoadTotal, 54) << "loading went on after the signal";
+    EXPECT_GT(shell::LoadDone, 5);
+    EXPECT_LT(shell::LoadDone, 20) << "loading went on after the signal";
+    EXPECT_EQ(DataFiles(), std::vector<std::string>{});
+  }
+  Act = nullptr;
+}
+
+TEST_F(StartUpTest, AnyFailureWhileLoadingOrPlayingTakesTheOneFailurePath) {
+  WritePackedInstallation();
+  game::SetTickSource(ActingTicks);
+  struct Case {
+    const char* name;
+    bool whileLoading;
+    std::function<void()> fail;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"out of memory while loading", true, [] { throw std::bad_alloc(); }, "vexmoor: out of memory\n"},
+      {"out of memory in play", false, [] { throw std::bad_alloc(); }, "vexmoor: out of memory\n"},
+      {"another exception in play", false, [] { throw std::length_error("vector too long"); },
+       "vexmoor: vector too long\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeNow = 0;
+    ActAtReading = c.whileLoading ? 10 * 33 : 0;
+    Act = c.fail;
+    shell::TLoopHooks hooks;
+    hooks.afterFrame = [&](uint32_t frame) {
+      if (!c.whileLoading && frame == 3) c.fail();
+    };
+    const auto [status, message] = Run(&hooks);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(message, c.line);
+    EXPECT_EQ(DataFiles(), std::vector<std::string>{});
+    std::vector<uint8_t> rgb;
+    int width = 0, height = 0;
+    EXPECT_FALSE(game::ReadScreen(rgb, width, height)) << "the display was not restored";
+  }
+  Act = nullptr;
 }
 
 }  // namespace

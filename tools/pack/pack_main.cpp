@@ -8,8 +8,10 @@
 // matched), 1 when a checksum did not match, 2 for anything it cannot do.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -41,25 +43,36 @@ int Unpack(const std::string& packed, const std::string& outFile) {
   return matched ? ExitOk : ExitChecksumMismatch;
 }
 
-// Unpacks into a temporary file beside nothing the user owns, only to learn
-// the verdict.
-int Check(const std::vector<std::string>& files) {
-  char scratch[] = "/tmp/vexmoor-pack-XXXXXX";
-  const int fd = ::mkstemp(scratch);
-  if (fd < 0) throw resources::IoError(scratch, "cannot create a temporary file");
-  ::close(fd);
-  int status = ExitOk;
-  try {
-    for (const std::string& file : files) {
-      const bool matched = resources::UnpackDataFileTo(file, scratch);
-      std::printf("%s: %s\n", file.c_str(), matched ? "ok" : "checksum mismatch");
-      if (!matched) status = ExitChecksumMismatch;
-    }
-  } catch (...) {
-    ::unlink(scratch);
-    throw;
+// A directory of mode 0700 that only this run writes into, under $TMPDIR
+// or /tmp, removed with its file when the check is over.
+class CPrivateDir {
+ public:
+  CPrivateDir() {
+    const char* base = std::getenv("TMPDIR");
+    path_ = std::string(base != nullptr && base[0] == '/' ? base : "/tmp") + "/vexmoor-pack-XXXXXX";
+    if (::mkdtemp(path_.data()) == nullptr) throw resources::IoError(path_, std::strerror(errno));
   }
-  ::unlink(scratch);
+  ~CPrivateDir() {
+    ::unlink(File().c_str());
+    ::rmdir(path_.c_str());
+  }
+  CPrivateDir(const CPrivateDir&) = delete;
+  CPrivateDir& operator=(const CPrivateDir&) = delete;
+  std::string File() const { return path_ + "/unpacked"; }
+
+ private:
+  std::string path_;
+};
+
+// Unpacks into a private directory of its own, only to learn the verdict.
+int Check(const std::vector<std::string>& files) {
+  CPrivateDir scratch;
+  int status = ExitOk;
+  for (const std::string& file : files) {
+    const bool matched = resources::UnpackDataFileTo(file, scratch.File());
+    std::printf("%s: %s\n", file.c_str(), matched ? "ok" : "checksum mismatch");
+    if (!matched) status = ExitChecksumMismatch;
+  }
   return status;
 }
 

@@ -1,0 +1,175 @@
+// Where this process unpacks: "Data/" under ProgramDir while this copy holds
+// that directory's lock, a private directory of its own otherwise. Two
+// copies started from one installation, or a copy started from a read-only
+// one, never share or need a scratch file in the installation.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "resources/binary_io.h"
+#include "resources/datafile.h"
+#include "resources/startup.h"
+
+namespace resources {
+
+const char* const ScratchFileName = "data.dat";
+const char* const MusicFileName = "temp.dat";
+const char* const DataDirectoryName = "Data";
+const char* const LockFileName = ".lock";
+
+namespace {
+
+constexpr const char* PrivateDirectoryPattern = "vexmoor-XXXXXX";
+// How often a lock file that its holder removed on the way out is taken
+// again before this copy settles for a private directory.
+constexpr int LockAttempts = 8;
+
+struct TScratch {
+  bool chosen = false;
+  std::string programDir;  // the ProgramDir the choice was made for
+  std::string directory;   // with its final "/"
+  bool isPrivate = false;
+  int lockFd = -1;
+  std::string lockPath;
+};
+
+TScratch Scratch;
+bool CleanUpAtExit = false;
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Takes the lock on dataDir's lock file, creating both when missing, and
+// hands back the open lock file; false when the directory cannot be made or
+// written, or another copy holds it.
+bool TakeDataDirectory(const std::string& dataDir, int& lockFd, std::string& lockPath) {
+  // Another copy creating Data/ at the same moment is no failure.
+  if (::mkdir(dataDir.c_str(), 0777) != 0 && errno != EEXIST) return false;
+  struct stat info;
+  if (::stat(dataDir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+  if (::faccessat(AT_FDCWD, dataDir.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return false;
+  lockPath = dataDir + "/" + LockFileName;
+  for (int attempt = 0; attempt < LockAttempts; ++attempt) {
+    const int fd = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      ::close(fd);
+      return false;
+    }
+    // The holder before us unlinks the lock file while still holding it: a
+    // lock taken on a file that is no longer the one under that name guards
+    // nothing, so take the one that is there now.
+    struct stat held, named;
+    if (::fstat(fd, &held) == 0 && ::stat(lockPath.c_str(), &named) == 0 && SameFile(held, named)) {
+      lockFd = fd;
+      return true;
+    }
+    ::close(fd);
+  }
+  return false;
+}
+
+// A fresh directory of mode 0700 for this process alone, under the first of
+// $XDG_RUNTIME_DIR, $TMPDIR and /tmp where one can be made (relative or
+// empty settings are passed over). Throws IoError when none can.
+std::string MakePrivateDirectory() {
+  std::string failedAt = "/tmp";
+  std::string reason = "no directory for scratch files";
+  const char* const bases[] = {std::getenv("XDG_RUNTIME_DIR"), std::getenv("TMPDIR"), "/tmp"};
+  for (const char* base : bases) {
+    if (base == nullptr || base[0] != '/') continue;
+    std::string pattern = base;
+    while (pattern.size() > 1 && pattern.back() == '/') pattern.pop_back();
+    if (pattern != "/") pattern += '/';
+    pattern += PrivateDirectoryPattern;
+    if (::mkdtemp(pattern.data()) != nullptr) return pattern + "/";
+    failedAt = pattern;
+    reason = std::strerror(errno);
+  }
+  throw IoError(failedAt, reason);
+}
+
+bool IsScratchName(const char* name) {
+  // The files and the safe writer's partial files of either ("data.dat.part-...").
+  for (const char* file : {ScratchFileName, MusicFileName}) {
+    if (std::strncmp(name, file, std::strlen(file)) == 0) return true;
+  }
+  return false;
+}
+
+// Unlinks every entry of `directory` for which `wanted` holds.
+template <typename Wanted>
+void RemoveEntries(const std::string& directory, Wanted wanted) {
+  DIR* dir = ::opendir(directory.c_str());
+  if (dir == nullptr) return;
+  // Names are collected first: unlinking while reading may skip entries.
+  std::vector<std::string> names;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0 && wanted(entry->d_name))
+      names.emplace_back(entry->d_name);
+  }
+  ::closedir(dir);
+  for (const std::string& name : names) ::unlink((directory + name).c_str());
+}
+
+// Gives up the current choice: its files go, a private directory goes with
+// them, and the lock on Data/ is released. Never throws.
+void Release() {
+  if (!Scratch.chosen) return;
+  if (Scratch.isPrivate) {
+    // Nobody else writes here: everything in it is this process's.
+    RemoveEntries(Scratch.directory, [](const char*) { return true; });
+    ::rmdir(Scratch.directory.c_str());
+  } else {
+    // Only the lock holder writes scratch files here, so the partial files
+    // left by a holder that was killed are this one's to remove as well.
+    RemoveEntries(Scratch.directory, IsScratchName);
+    // Unlinked while still held: a copy that opened the file just before
+    // sees that it is gone once it gets the lock, and takes a new one.
+    ::unlink(Scratch.lockPath.c_str());
+    ::close(Scratch.lockFd);
+  }
+  Scratch = TScratch();
+}
+
+void ReleaseAtExit() { Release(); }
+
+void Choose() {
+  Release();
+  TScratch chosen;
+  chosen.chosen = true;
+  chosen.programDir = ProgramDir;
+  const std::string dataDir = ProgramDir + DataDirectoryName;
+  if (TakeDataDirectory(dataDir, chosen.lockFd, chosen.lockPath)) {
+    chosen.directory = dataDir + "/";
+  } else {
+    chosen.directory = MakePrivateDirectory();
+    chosen.isPrivate = true;
+  }
+  Scratch = chosen;
+  // Endings that bypass Shutdown and the failure path (a library calling
+  // exit) still take the scratch files with them.
+  if (!CleanUpAtExit) CleanUpAtExit = std::atexit(ReleaseAtExit) == 0;
+}
+
+}  // namespace
+
+std::string ScratchDirectory() {
+  if (!Scratch.chosen || Scratch.programDir != ProgramDir) Choose();
+  return Scratch.directory;
+}
+
+bool ScratchDirectoryIsPrivate() { return Scratch.chosen && Scratch.isPrivate; }
+
+std::string ScratchFilePath() { return ScratchDirectory() + ScratchFileName; }
+std::string MusicFilePath() { return ScratchDirectory() + MusicFileName; }
+
+void RemoveScratchFiles() { Release(); }
+
+}  // namespace resources
