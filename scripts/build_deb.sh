@@ -22,12 +22,20 @@ src=$out/vexmoor-$version
 deb=$out/vexmoor_${version}_${arch}.deb
 changes=$out/vexmoor_${version}_${arch}.changes
 
+# Whether a path relative to the root lies in a build directory (one with a
+# CMakeCache.txt at the top level of the tree) or in the output directory.
+in_build_dir() {
+  local top=${1%%/*}
+  [ "$top" != "$1" ] && { [ -f "$root/$top/CMakeCache.txt" ] || [ "$root/$top" -ef "$out" ] ||
+    [[ $out == "$root/$top"/* ]]; }
+}
+
 # The files to package, NUL-separated, relative to the root.
 source_files() {
   if git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     git -C "$root" ls-files -z --cached --others --exclude-standard |
       while IFS= read -r -d '' f; do
-        if [ -e "$root/$f" ] || [ -L "$root/$f" ]; then printf '%s\0' "$f"; fi
+        if { [ -e "$root/$f" ] || [ -L "$root/$f" ]; } && ! in_build_dir "$f"; then printf '%s\0' "$f"; fi
       done
   else
     (cd "$root" && find . -path ./build -prune -o -path './build-*' -prune -o -path ./.git -prune \
