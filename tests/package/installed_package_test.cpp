@@ -352,8 +352,16 @@ TEST_F(InstalledPackage, ShowsTheTitleAtADisplay) {
   ExpectNothingLeft(before);
 }
 
-// Last: purging removes every file, link and directory of the package.
+// Last: purging removes every file, link and directory of the package, even
+// after root has played, for whom the installation is writable and who
+// therefore gets Data/ there.
 TEST_F(InstalledPackage, PurgeLeavesNothingBehind) {
+  Child game({"/usr/games/vexmoor-sw"}, Work(), {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"});
+  EXPECT_TRUE(WaitForTitle(game, "/usr/lib/games/vexmoor", LoadSeconds)) << Describe(game.Wait(0));
+  game.Signal(SIGTERM);
+  const TProcessResult played = game.Wait(EndSeconds);
+  EXPECT_TRUE(played.exited && played.status == 0) << Describe(played);
+
   const TProcessResult purge = Apt({"purge", Package});
   ASSERT_TRUE(purge.exited && purge.status == 0) << purge.out << purge.err;
   EXPECT_EQ(purge.out.find("not empty"), std::string::npos) << purge.out;
