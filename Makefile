@@ -5,7 +5,7 @@ ASAN_BUILD ?= build-asan
 
 SANITIZER_OPTIONS := ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
 
-.PHONY: run test test-i386 bench contact-sheet setup configure build build-asan clean
+.PHONY: run test test-i386 deb bench contact-sheet setup configure build build-asan clean
 
 setup:
 	./scripts/setup.sh
@@ -25,13 +25,18 @@ run: build
 
 # Each build's suite runs on both SDL 1.2 runtimes, the classic library and
 # sdl12-compat (scripts/ctest-runtimes.sh). Every run happens even when one
-# fails; the target fails if any did.
-test: build build-asan
+# fails; the target fails if any did. The package test installs the package
+# that `make deb` built.
+test: build build-asan deb
 	@failed=0; \
 	./scripts/ctest-runtimes.sh $(BUILD) --output-on-failure -j $(JOBS) || failed=1; \
 	$(SANITIZER_OPTIONS) ./scripts/ctest-runtimes.sh $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE no-sanitize \
 	  || failed=1; \
 	exit $$failed
+
+# build/deb/vexmoor_<version>_<arch>.deb, checked by lintian and the validators.
+deb: setup
+	JOBS=$(JOBS) ./scripts/build_deb.sh $(BUILD)/deb
 
 # The same suite built as 32-bit i386 programs, in a Debian 12 i386 chroot
 # kept in /var/cache/vexmoor-i386 (scripts/test-i386.sh).

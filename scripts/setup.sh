@@ -10,6 +10,7 @@ packages=(
   libpng-dev zlib1g-dev
   libgl1 libgl1-mesa-dri libglu1-mesa
   xvfb xauth xdotool imagemagick x11-utils openbox
+  debhelper dpkg-dev lintian desktop-file-utils appstream librsvg2-bin man-db
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -28,21 +28,26 @@ std::string MakeTempDir() {
   return made ? made : "";
 }
 
-int RunGenerator(const std::string& dir) {
-  const std::string command = std::string("\"") + VEXMOOR_TEST_ASSETGEN + "\" --fonts \"" VEXMOOR_TEST_FONT_DIR
-                              "\" \"" + dir + "\"";
-  return std::system(command.c_str());
+using Tree = std::map<std::string, std::vector<uint8_t>>;
+
+// Runs the generator twice, `option` (empty, or "--icons") before a fresh
+// directory each time; returns what each run wrote there, nothing when a
+// run fails.
+std::pair<Tree, Tree> GenerateTwice(const std::string& option) {
+  Tree trees[2];
+  for (Tree& tree : trees) {
+    const std::string dir = MakeTempDir();
+    if (dir.empty()) return {};
+    const std::string command = std::string("\"") + VEXMOOR_TEST_ASSETGEN + "\" --fonts \"" VEXMOOR_TEST_FONT_DIR
+                                "\" " + option + " \"" + dir + "\"";
+    if (std::system(command.c_str()) == 0) tree = ReadTree(dir);
+    fs::remove_all(dir);
+  }
+  return {trees[0], trees[1]};
 }
 
 TEST(AssetGenerator, TwoRunsWriteIdenticalFiles) {
-  const std::string first = MakeTempDir(), second = MakeTempDir();
-  ASSERT_FALSE(first.empty());
-  ASSERT_FALSE(second.empty());
-  ASSERT_EQ(RunGenerator(first), 0);
-  ASSERT_EQ(RunGenerator(second), 0);
-  const auto a = ReadTree(first), b = ReadTree(second);
-  fs::remove_all(first);
-  fs::remove_all(second);
+  const auto [a, b] = GenerateTwice("");
   ASSERT_FALSE(a.empty());
   ASSERT_EQ(a.size(), b.size());
   for (const auto& [name, bytes] : a) {
@@ -52,6 +57,13 @@ TEST(AssetGenerator, TwoRunsWriteIdenticalFiles) {
   // The build's installation holds the same set of files.
   const auto installed = ReadTree(kInstallDir);
   for (const auto& [name, bytes] : a) EXPECT_TRUE(installed.count(name)) << name << " not installed";
+}
+
+TEST(AssetGenerator, DrawsTheSameIconsOnEveryRun) {
+  const auto [a, b] = GenerateTwice("--icons");
+  EXPECT_EQ(a.size(), 7u) << "six sizes and the scalable icon";
+  EXPECT_TRUE(a == b) << "the icons differ between runs";
+  EXPECT_TRUE(a == ReadTree(VEXMOOR_TEST_ICON_DIR)) << "the build's icons differ";
 }
 
 // Bad arguments end with an error status, never a crash.

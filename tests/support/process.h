@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -80,7 +81,10 @@ std::string OnPath(const std::string& name);
 
 template <typename Condition>
 bool WaitFor(Condition condition, double seconds) {
-  for (double waited = 0; waited < seconds; waited += 0.02) {
+  // Measured on the clock: a condition that takes its time (a screenshot, a
+  // helper program) must not stretch the limit.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < deadline) {
     if (condition()) return true;
     Pause(0.02);
   }

@@ -19,40 +19,10 @@ constexpr int kLivesSize = 30;
 constexpr int kPixelSize = 6;
 constexpr int kIconSize = 32;
 
-// Lettering filled with a vertical gold gradient, outlined dark.
-void GoldLetters(cairo_t* cr, double top, double bottom, double outline) {
-  cairo_pattern_t* gold = cairo_pattern_create_linear(0, top, 0, bottom);
-  cairo_pattern_add_color_stop_rgb(gold, 0, 1, 0.96, 0.72);
-  cairo_pattern_add_color_stop_rgb(gold, 0.5, 0.96, 0.72, 0.22);
-  cairo_pattern_add_color_stop_rgb(gold, 1, 0.7, 0.38, 0.12);
-  cairo_save(cr);
-  cairo_set_line_width(cr, outline * 2);
-  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-  SetColor(cr, kOutline);
-  cairo_stroke_preserve(cr);
-  cairo_set_source(cr, gold);
-  cairo_fill_preserve(cr);
-  cairo_restore(cr);
-  cairo_pattern_destroy(gold);
-  Done(cr);
-}
-
 // The maze on the moor seen from above: stone walls on a binary-tree maze,
 // casting shadows down-right, lit as one surface from the top-left.
 void MazeWalls(cairo_t* cr) {
-  constexpr int kMazeCell = 50, kWall = 14;
-  Rng rng(9090);
-  for (int y = 0; y <= kScreenHeight; y += kMazeCell) {
-    for (int x = 0; x <= kScreenWidth; x += kMazeCell) {
-      cairo_rectangle(cr, x, y, kWall, kWall);
-      // Each cell opens north or east; the other side gets a wall.
-      if (rng.Unit() < 0.5) {
-        cairo_rectangle(cr, x, y, kWall, kMazeCell);
-      } else {
-        cairo_rectangle(cr, x, y, kMazeCell, kWall);
-      }
-    }
-  }
+  BinaryTreeMaze(cr, kScreenWidth, kScreenHeight, 50, 14, 0, 0, 9090);
   // Shadow on the ground, then the walls' lower sides, then their tops.
   cairo_save(cr);
   cairo_translate(cr, 7, 8);

@@ -1,8 +1,10 @@
 // vexmoor-assetgen: draws, renders and synthesises every resource of the
 // game into an installation directory, each as its loose file and as its
-// packed ".dat" beside it, plus the window icon.
+// packed ".dat" beside it, plus the window icon; or the menu icons into a
+// folder laid out as the hicolor icon theme.
 //
 //   vexmoor-assetgen [--fonts DIR] INSTALL_DIR
+//   vexmoor-assetgen [--fonts DIR] --icons THEME_DIR
 //   vexmoor-assetgen [--fonts DIR] --contact-sheet INSTALL_DIR OUT.png
 #include <cstdio>
 #include <exception>
@@ -14,6 +16,7 @@
 #include "resources/datafile.h"
 #include "tools/assetgen/contact_sheet.h"
 #include "tools/assetgen/font.h"
+#include "tools/assetgen/icons.h"
 #include "tools/assetgen/image.h"
 #include "tools/assetgen/music.h"
 #include "tools/assetgen/paint.h"
@@ -27,6 +30,14 @@ using namespace assetgen;
 // Courier New 10 at 96 dots per inch is a 13-pixel em.
 constexpr int kFontPixels = 13;
 constexpr float kMusicQuality = 0.3f;
+
+constexpr const char* kIconName = "vexmoor";
+
+// The folder's path with a final "/".
+std::string Folder(std::string dir) {
+  if (dir.back() != '/') dir += '/';
+  return dir;
+}
 
 // Writes one loose resource and packs it beside itself.
 void WriteResource(const std::string& folder, const std::string& fileName, const std::vector<uint8_t>& bytes) {
@@ -55,6 +66,7 @@ void Generate(const std::string& dir) {
 int Usage() {
   std::fprintf(stderr,
                "usage: vexmoor-assetgen [--fonts DIR] INSTALL_DIR\n"
+               "       vexmoor-assetgen [--fonts DIR] --icons THEME_DIR\n"
                "       vexmoor-assetgen [--fonts DIR] --contact-sheet INSTALL_DIR OUT.png\n");
   return 2;
 }
@@ -70,10 +82,10 @@ int main(int argc, char** argv) {
   try {
     if (args.size() == 3 && args[0] == "--contact-sheet") {
       WriteContactSheet(args[1], args[2]);
+    } else if (args.size() == 2 && args[0] == "--icons" && !args[1].empty()) {
+      WriteIconTheme(Folder(args[1]), kIconName);
     } else if (args.size() == 1 && !args[0].empty()) {
-      std::string dir = args[0];
-      if (dir.back() != '/') dir += '/';
-      Generate(dir);
+      Generate(Folder(args[0]));
     } else {
       return Usage();
     }

@@ -134,6 +134,40 @@ void Helmet(cairo_t* cr, double cx, double cy, double radius) {
   Done(cr);
 }
 
+void GoldLetters(cairo_t* cr, double top, double bottom, double outline) {
+  cairo_pattern_t* gold = cairo_pattern_create_linear(0, top, 0, bottom);
+  cairo_pattern_add_color_stop_rgb(gold, 0, 1, 0.96, 0.72);
+  cairo_pattern_add_color_stop_rgb(gold, 0.5, 0.96, 0.72, 0.22);
+  cairo_pattern_add_color_stop_rgb(gold, 1, 0.7, 0.38, 0.12);
+  cairo_save(cr);
+  cairo_set_line_width(cr, outline * 2);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  SetColor(cr, palette::kOutline);
+  cairo_stroke_preserve(cr);
+  cairo_set_source(cr, gold);
+  cairo_fill_preserve(cr);
+  cairo_restore(cr);
+  cairo_pattern_destroy(gold);
+  Done(cr);
+}
+
+void BinaryTreeMaze(cairo_t* cr, double width, double height, double cell, double wall, double dx, double dy,
+                    uint32_t seed) {
+  Rng rng(seed);
+  for (int row = 0; row * cell <= height; ++row) {
+    for (int column = 0; column * cell <= width; ++column) {
+      const double x = column * cell + dx, y = row * cell + dy;
+      cairo_rectangle(cr, x, y, wall, wall);
+      // Each cell opens north or east; the other side gets a wall.
+      if (rng.Unit() < 0.5) {
+        cairo_rectangle(cr, x, y, wall, cell);
+      } else {
+        cairo_rectangle(cr, x, y, cell, wall);
+      }
+    }
+  }
+}
+
 void SetFontDirectory(const std::string& directory) {
   fontDirectory = directory;
   if (!fontDirectory.empty() && fontDirectory.back() != '/') fontDirectory += '/';

@@ -72,6 +72,16 @@ void FillLinear(cairo_t* cr, double x0, double y0, double x1, double y1, Rgb fro
 // page; shared by the figure and the life icon.
 void Helmet(cairo_t* cr, double cx, double cy, double radius);
 
+// Fills the current path as gold lettering, then ends the path: a vertical
+// gold gradient from `top` to `bottom` (user coordinates) inside a dark
+// outline reaching `outline` units beyond the letters.
+void GoldLetters(cairo_t* cr, double top, double bottom, double outline);
+// Adds the walls of a binary-tree maze over width x height to the path, moved
+// by (dx, dy): square cells of `cell` units, walls `wall` units thick, each
+// cell open to the north or the east as the seed decides.
+void BinaryTreeMaze(cairo_t* cr, double width, double height, double cell, double wall, double dx, double dy,
+                    uint32_t seed);
+
 // Selects the bold sans face of the game's lettering at the given size.
 void SelectTitleFace(cairo_t* cr, double size);
 // Adds the text's outline to the path, centred on (cx, cy) by its ink.
