@@ -153,21 +153,6 @@ void CatchTerminationSignals() {
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
 }
 
-namespace {
-
-bool EnvironmentSet(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && value[0] != '\0';
-}
-
-}  // namespace
-
-std::string NoDisplayReason() {
-  if (EnvironmentSet("SDL_VIDEODRIVER") || EnvironmentSet("DISPLAY") || EnvironmentSet("WAYLAND_DISPLAY")) return "";
-  return "no display found (DISPLAY and WAYLAND_DISPLAY are unset); set SDL_VIDEODRIVER to choose a video "
-         "driver, e.g. SDL_VIDEODRIVER=dummy";
-}
-
 void Init(const std::string& caption, const std::string& iconName) {
   SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO);
   // Again after SDL_Init, which may have put its own handlers in.
@@ -337,6 +322,16 @@ bool AudioOpen() {
   Uint16 format = 0;
   int channels = 0;
   return Mix_QuerySpec(&frequency, &format, &channels) != 0;
+}
+
+std::string NoDisplayReason() {
+  const auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+  };
+  if (set("SDL_VIDEODRIVER") || set("DISPLAY") || set("WAYLAND_DISPLAY")) return "";
+  return "no display found (DISPLAY and WAYLAND_DISPLAY are unset); set SDL_VIDEODRIVER to choose a video "
+         "driver, e.g. SDL_VIDEODRIVER=dummy";
 }
 
 void SeedRandom(uint32_t seed) { Generator.seed(seed); }
