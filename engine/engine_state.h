@@ -41,6 +41,12 @@ bool OpenGLReady();
 std::string ResourceFile(const std::string& folder, const std::string& name,
                          const std::string& looseExtension);
 
+// Loads a BMP picture with SDL_LoadBMP. Null when SDL cannot load it, and
+// also when the surface it returns does not hold together: SDL 1.2 on
+// sdl12-compat hands some damaged files back with 0 or 15 bytes per pixel
+// or a pitch shorter than a row, which no drawing may trust.
+SDL_Surface* LoadPicture(const std::string& file);
+
 // The raw value of the pixel at p, 1 to 4 bytes per pixel (little-endian
 // memory, as SDL stores it).
 uint32_t PixelAt(const uint8_t* p, int bytesPerPixel);
@@ -48,6 +54,10 @@ uint32_t PixelAt(const uint8_t* p, int bytesPerPixel);
 // Prepares a freshly loaded picture for fast drawing on the current
 // frame-buffer screen (nothing without one).
 void PrepareScreenCopies(CSprite& sprite);
+
+// Frees a picture's surface and its screen copies; the sprite object
+// stays, drawing nothing.
+void ReleasePicture(CSprite& sprite);
 
 // Drops every cached FillRect surface (the screen format changed or SDL is
 // closing).

@@ -26,6 +26,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "engine/engine_state.h"
@@ -62,16 +63,18 @@ void WritePixel(uint8_t* p, int bytesPerPixel, uint32_t value) {
     case 1:
       *p = static_cast<uint8_t>(value);
       break;
-    case 2:
-      *reinterpret_cast<Uint16*>(p) = static_cast<Uint16>(value);
+    case 2: {
+      const Uint16 narrow = static_cast<Uint16>(value);
+      std::memcpy(p, &narrow, sizeof narrow);  // rows of odd pictures need not be aligned
       break;
+    }
     case 3:
       p[0] = static_cast<uint8_t>(value);
       p[1] = static_cast<uint8_t>(value >> 8);
       p[2] = static_cast<uint8_t>(value >> 16);
       break;
     default:
-      *reinterpret_cast<Uint32*>(p) = value;
+      std::memcpy(p, &value, sizeof value);
       break;
   }
 }
@@ -304,13 +307,20 @@ uint32_t PixelAt(const uint8_t* p, int bytesPerPixel) {
   switch (bytesPerPixel) {
     case 1:
       return *p;
-    case 2:
-      return *reinterpret_cast<const Uint16*>(p);
+    case 2: {
+      // Copied, not dereferenced: SDL does not align every picture's rows.
+      Uint16 value;
+      std::memcpy(&value, p, sizeof value);
+      return value;
+    }
     case 3:
       return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
              (static_cast<uint32_t>(p[2]) << 16);
-    default:
-      return *reinterpret_cast<const Uint32*>(p);
+    default: {
+      Uint32 value;
+      std::memcpy(&value, p, sizeof value);
+      return value;
+    }
   }
 }
 
@@ -323,8 +333,28 @@ std::string ResourceFile(const std::string& folder, const std::string& name,
   return resources::ScratchFilePath();
 }
 
+SDL_Surface* LoadPicture(const std::string& file) {
+  SDL_Surface* surface = SDL_LoadBMP(file.c_str());
+  if (surface == nullptr) return nullptr;
+  const SDL_PixelFormat* f = surface->format;
+  const int bytes = f == nullptr ? 0 : f->BytesPerPixel;
+  const bool sound = bytes >= 1 && bytes <= 4 && f->BitsPerPixel >= 1 && (f->BitsPerPixel + 7) / 8 == bytes &&
+                     surface->w >= 0 && surface->h >= 0 && surface->pitch >= surface->w * bytes &&
+                     (surface->pixels != nullptr || surface->w == 0 || surface->h == 0) &&
+                     (bytes != 1 || f->palette != nullptr);
+  if (sound) return surface;
+  SDL_FreeSurface(surface);
+  return nullptr;
+}
+
 void PrepareScreenCopies(CSprite& sprite) {
   if (!LiteralDrawing) MakeCopies(sprite);
+}
+
+void ReleasePicture(CSprite& sprite) {
+  DropCopies(sprite);
+  SDL_FreeSurface(sprite.Surface);
+  sprite.Surface = nullptr;
 }
 
 void DrawPicture(CSprite& sprite, const SDL_Rect& source, int x, int y, TDrawKind kind, uint8_t alpha) {
@@ -398,8 +428,9 @@ void state::ReleaseFillCache() {
 // ---------------------------------------------------------------- loading
 
 uint16_t LoadSprite(const std::string& name, TColor colorKey) {
+  if (SpriteBank.Full()) return 0;  // another id would wrap to 0
   const std::string file = ResourceFile("Sprites/", name, ".bmp");
-  SDL_Surface* surface = SDL_LoadBMP(file.c_str());
+  SDL_Surface* surface = LoadPicture(file);
   if (surface == nullptr) return 0;
   auto* sprite = new CSprite;
   sprite->Surface = surface;
