@@ -88,6 +88,15 @@ void LoadSoundStep(const std::string& name) {
   }
 }
 
+// Loads a level's map. A file that is not a map at all stops the game like
+// a missing one: playing on would show the previous level, or none.
+void LoadLevelMap(const std::string& name) {
+  if (!maps::LoadMap(name)) {
+    throw resources::IoError(ResourcePath("Maps/", name, ".map"),
+                             "not a map file (the header is not \"DD\" \"MAP \" 1 2)");
+  }
+}
+
 }  // namespace
 
 void DrawLoadingProgress() {
@@ -106,7 +115,7 @@ void LoadResources() {
   for (const char* name : FixedSoundNames) LoadSoundStep(name);
 
   // Read only for its picture names, with the sprite base still 0.
-  maps::LoadMap(FirstLevel);
+  LoadLevelMap(FirstLevel);
   LoadDone = 0;
   LoadTotal = maps::Map->SpriteCount;
   for (uint16_t i = 0; i < maps::Map->SpriteCount; ++i) LoadSpriteStep(maps::Map->SpriteNames[i]);
@@ -118,7 +127,7 @@ void StartLevel() {
   Level += 1;
   if (Level > LevelCount) Level = 1;
   maps::SetSpriteBase(FixedSpriteCount);
-  maps::LoadMap(LevelPrefix + std::to_string(Level));
+  LoadLevelMap(LevelPrefix + std::to_string(Level));
 
   ViewX = DefaultViewX;
   ViewY = DefaultViewY;
