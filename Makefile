@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 
-.PHONY: run test bench contact-sheet setup configure build build-asan clean
+.PHONY: run test bench contact-sheet setup configure build build-asan fuzz clean
 
 setup:
 	./scripts/setup.sh
@@ -25,6 +25,18 @@ test: build build-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) -LE no-sanitize
 
+# Every fuzz target FUZZ_SECONDS seconds, one after the other, in a clang
+# build of its own (the other builds stay gcc).
+FUZZ_SECONDS ?= 60
+FUZZ_BUILD ?= build-fuzz
+
+fuzz:
+	./scripts/setup.sh fuzz
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXMOOR_FUZZ=ON \
+	  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+	cmake --build $(FUZZ_BUILD) --target fuzzers -j $(JOBS)
+	tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 bench: build
 	cmake --build $(BUILD) --target benchmarks -j $(JOBS)
 	cd $(BUILD) && ./bin/vexmoor-bench
@@ -33,4 +45,4 @@ contact-sheet: build
 	cmake --build $(BUILD) --target contact-sheet -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

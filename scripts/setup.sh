@@ -11,6 +11,10 @@ packages=(
   libgl1 libgl1-mesa-dri libglu1-mesa
   xvfb xauth xdotool imagemagick x11-utils
 )
+# `setup.sh fuzz`: also the clang toolchain and libFuzzer for `make fuzz`.
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang-14 libfuzzer-14-dev libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
