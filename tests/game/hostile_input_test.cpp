@@ -145,6 +145,14 @@ std::vector<THostileCase> Cases() {
       {"CorruptPackedSprite", "Sprites/medkit.dat",
        [](const fs::path& t) { WriteBytes(t, Corrupted(ReadBytes(Shipped("Sprites/medkit.dat")))); },
        "picture cannot be loaded"},
+      {"SpriteWithANonsenseFormat", "Sprites/medkit.dat",
+       [](const fs::path& t) {
+         TBytes bmp = ReadBytes(Shipped("Sprites/medkit.bmp"));
+         bmp[28] = 0x73;  // 6259 bits per pixel
+         bmp[29] = 0x18;
+         PutPacked(t, bmp, "bmp");
+       },
+       "picture cannot be loaded"},
       {"CorruptPackedFont", FontFile,
        [](const fs::path& t) { WriteBytes(t, Corrupted(ReadBytes(Shipped(FontFile)))); }, "font cannot be loaded"},
       {"FontWithoutGlyphTable", FontFile, [](const fs::path& t) { PutPacked(t, TinyBmp(), "fnt"); },
@@ -171,19 +179,6 @@ class HostileInput : public ::testing::TestWithParam<THostileCase> {
   TempDir work_;  // the working directory, which must stay empty
 };
 
-// The lines of a text, without empty ones.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    if (end > start) lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 TEST_P(HostileInput, EndsWithOneLineAndLeavesNothing) {
   const THostileCase& c = GetParam();
   const std::string folder = fs::path(c.file).begin()->string();
@@ -200,6 +195,7 @@ TEST_P(HostileInput, EndsWithOneLineAndLeavesNothing) {
   EXPECT_NE(result.status, 0);
   const auto lines = Lines(result.err);
   ASSERT_EQ(lines.size(), 1u) << result.err;
+  RecordProperty("stderr", lines[0]);
   EXPECT_EQ(lines[0].rfind("vexmoor: ", 0), 0u) << lines[0];
   const std::string file = fs::path(c.file).filename().string();
   EXPECT_NE(lines[0].find(file), std::string::npos) << lines[0];
