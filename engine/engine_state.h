@@ -43,8 +43,9 @@ std::string ResourceFile(const std::string& folder, const std::string& name,
 
 // Loads a BMP picture with SDL_LoadBMP. Null when SDL cannot load it, and
 // also when the surface it returns does not hold together: SDL 1.2 on
-// sdl12-compat hands some damaged files back with 0 or 15 bytes per pixel
-// or a pitch shorter than a row, which no drawing may trust.
+// sdl12-compat hands some damaged files back with 0 or 15 bytes per pixel,
+// a pitch shorter than a row, or 23 bits per pixel with a channel lost
+// 255 bits, which no drawing may trust.
 SDL_Surface* LoadPicture(const std::string& file);
 
 // The raw value of the pixel at p, 1 to 4 bytes per pixel (little-endian

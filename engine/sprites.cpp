@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "engine/engine_state.h"
@@ -299,6 +300,25 @@ void DrawPlain(CSprite& sprite, const SDL_Rect& source, int x, int y, TDrawKind 
   Blit(sprite.Surface, source, x, y);
 }
 
+// Whether a loaded surface describes itself in a way drawing can trust: a
+// bit depth SDL 1.2 draws (8 with a palette, 15, 16, 24 or 32), the bytes
+// per pixel that go with it, channels that fit a pixel and rows that fit
+// the pitch.
+bool SoundPicture(const SDL_Surface* surface) {
+  const SDL_PixelFormat* f = surface->format;
+  if (f == nullptr || surface->w < 0 || surface->h < 0) return false;
+  const int bits = f->BitsPerPixel;
+  if (bits != 8 && bits != 15 && bits != 16 && bits != 24 && bits != 32) return false;
+  if (f->BytesPerPixel != (bits + 7) / 8 || surface->pitch < surface->w * f->BytesPerPixel) return false;
+  if (surface->pixels == nullptr && surface->w > 0 && surface->h > 0) return false;
+  if (bits == 8) return f->palette != nullptr;
+  for (const auto& [loss, shift] : {std::pair{f->Rloss, f->Rshift}, std::pair{f->Gloss, f->Gshift},
+                                    std::pair{f->Bloss, f->Bshift}, std::pair{f->Aloss, f->Ashift}}) {
+    if (loss > 8 || shift > 31) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 namespace state {
@@ -336,13 +356,7 @@ std::string ResourceFile(const std::string& folder, const std::string& name,
 SDL_Surface* LoadPicture(const std::string& file) {
   SDL_Surface* surface = SDL_LoadBMP(file.c_str());
   if (surface == nullptr) return nullptr;
-  const SDL_PixelFormat* f = surface->format;
-  const int bytes = f == nullptr ? 0 : f->BytesPerPixel;
-  const bool sound = bytes >= 1 && bytes <= 4 && f->BitsPerPixel >= 1 && (f->BitsPerPixel + 7) / 8 == bytes &&
-                     surface->w >= 0 && surface->h >= 0 && surface->pitch >= surface->w * bytes &&
-                     (surface->pixels != nullptr || surface->w == 0 || surface->h == 0) &&
-                     (bytes != 1 || f->palette != nullptr);
-  if (sound) return surface;
+  if (SoundPicture(surface)) return surface;
   SDL_FreeSurface(surface);
   return nullptr;
 }

@@ -352,10 +352,11 @@ namespace enginetest {
 namespace {
 
 // Pictures whose bits-per-pixel field is nonsense. SDL 1.2 on sdl12-compat
-// loads such files as surfaces with 0 or 15 bytes per pixel and a pitch
-// shorter than a row; the classic library refuses them. Either way no id.
+// loads such files as surfaces with 0 or 15 bytes per pixel, a pitch
+// shorter than a row, or 23 bits with a channel lost 255 bits; the classic
+// library refuses them. Either way no id.
 TEST_F(SpriteLoadTest, PicturesSdlDescribesInconsistentlyAreRefused) {
-  for (uint16_t bitsPerPixel : {uint16_t{0x1873}, uint16_t{0x0C00}, uint16_t{0}}) {
+  for (uint16_t bitsPerPixel : {uint16_t{0x1873}, uint16_t{0x0C00}, uint16_t{0}, uint16_t{23}}) {
     SCOPED_TRACE(bitsPerPixel);
     std::vector<uint8_t> bmp = testmedia::Bmp24(TPicture(16, 8, White));
     bmp[28] = static_cast<uint8_t>(bitsPerPixel);
