@@ -31,11 +31,12 @@ FUZZ_SECONDS ?= 60
 FUZZ_BUILD ?= build-fuzz
 
 fuzz:
-	./scripts/setup.sh fuzz
-	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXMOOR_FUZZ=ON \
+	@./scripts/setup.sh fuzz
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXMOOR_FUZZ=ON \
 	  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
-	cmake --build $(FUZZ_BUILD) --target fuzzers -j $(JOBS)
-	tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	@cmake --build $(FUZZ_BUILD) --target fuzzers -j $(JOBS) >$(FUZZ_BUILD)/fuzzers-build.log 2>&1 || \
+	  { cat $(FUZZ_BUILD)/fuzzers-build.log; exit 1; }
+	@tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 bench: build
 	cmake --build $(BUILD) --target benchmarks -j $(JOBS)

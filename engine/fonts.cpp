@@ -101,6 +101,7 @@ uint16_t LoadFont(const std::string& name) {
 }
 
 uint16_t FontCount() { return FontBank.GetWidth(); }
+CFont* GetFont(uint16_t id) { return FontBank.Get(id); }
 
 void ReleaseFonts() {
   for (uint32_t id = 1; id <= FontBank.GetWidth(); ++id) {
@@ -110,7 +111,6 @@ void ReleaseFonts() {
   }
   FontBank.SetSize(0, 0);
 }
-CFont* GetFont(uint16_t id) { return FontBank.Get(id); }
 
 void DrawText(int16_t x, int16_t y, uint16_t fontId, uint8_t alpha, const char* text) {
   CFont* font = FontBank.Get(fontId);
