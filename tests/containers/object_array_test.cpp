@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <new>
 
 #include "containers/object_array.h"
@@ -20,6 +21,13 @@ class Tracked : public CObject {
   int* destroyed_;
 };
 
+// Makes the grid one row holding these objects.
+void OneRow(CObjectArray& grid, std::initializer_list<CObject*> items) {
+  grid.SetSize(static_cast<uint16_t>(items.size()), 1);
+  uint16_t x = 0;
+  for (CObject* item : items) grid.SetItem(x++, 0, item);
+}
+
 }  // namespace
 
 TEST(ObjectArray, StartsEmpty) {
@@ -32,10 +40,7 @@ TEST(ObjectArray, StartsEmpty) {
 TEST(ObjectArray, GrowingOneRowKeepsEveryColumnAndAddsNullCells) {
   CObject a, b, c;
   CObjectArray grid;
-  grid.SetSize(3, 1);
-  grid.SetItem(0, 0, &a);
-  grid.SetItem(1, 0, &b);
-  grid.SetItem(2, 0, &c);
+  OneRow(grid, {&a, &b, &c});
   grid.SetSize(4, 1);
   EXPECT_EQ(grid.GetItem(0, 0), &a);
   EXPECT_EQ(grid.GetItem(1, 0), &b);
@@ -111,10 +116,7 @@ class FailingGrowth : public ::testing::Test {
 TEST_F(FailingGrowth, KeepsTheOldSizeAndStorage) {
   CObject a, b, c;
   CObjectArray grid;
-  grid.SetSize(3, 1);
-  grid.SetItem(0, 0, &a);
-  grid.SetItem(1, 0, &b);
-  grid.SetItem(2, 0, &c);
+  OneRow(grid, {&a, &b, &c});
   Arrays::SetReallocFunction(&FailingRealloc);
   EXPECT_THROW(grid.SetSize(4, 2), std::bad_alloc);
   EXPECT_EQ(ResizeCalls, 1);
