@@ -5,7 +5,7 @@ ASAN_BUILD ?= build-asan
 
 SANITIZER_OPTIONS := ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
 
-.PHONY: run test test-i386 deb bench contact-sheet setup configure build build-asan clean
+.PHONY: run test test-i386 deb bench contact-sheet setup configure build build-asan fuzz clean
 
 setup:
 	./scripts/setup.sh
@@ -34,6 +34,19 @@ test: build build-asan deb
 	  || failed=1; \
 	exit $$failed
 
+# Every fuzz target FUZZ_SECONDS seconds, one after the other, in a clang
+# build of its own (the other builds stay gcc).
+FUZZ_SECONDS ?= 60
+FUZZ_BUILD ?= build-fuzz
+
+fuzz:
+	@./scripts/setup.sh fuzz
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXMOOR_FUZZ=ON \
+	  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+	@cmake --build $(FUZZ_BUILD) --target fuzzers -j $(JOBS) >$(FUZZ_BUILD)/fuzzers-build.log 2>&1 || \
+	  { cat $(FUZZ_BUILD)/fuzzers-build.log; exit 1; }
+	@tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 # build/deb/vexmoor_<version>_<arch>.deb, checked by lintian and the validators.
 deb: setup
 	JOBS=$(JOBS) ./scripts/build_deb.sh $(BUILD)/deb
@@ -59,4 +72,4 @@ contact-sheet: build
 	cmake --build $(BUILD) --target contact-sheet -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-i386
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) build-i386

@@ -1,6 +1,7 @@
 // The one container of the game: a grid of object references.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace Arrays {
@@ -25,10 +26,11 @@ class CObjectArray : public CObject {
   CObjectArray(const CObjectArray&) = delete;
   CObjectArray& operator=(const CObjectArray&) = delete;
 
-  // Stores the new size and resizes the storage to width * height
-  // references, keeping the existing ones at the start of the storage (a
-  // cell keeps its storage index, not its (x, y)). Cells that growth adds
-  // hold a null reference. A size of 0 leaves no storage.
+  // Resizes the storage to width * height references, keeping the existing
+  // ones at the start of the storage (a cell keeps its storage index, not
+  // its (x, y)), then stores the new size. Cells that growth adds hold a
+  // null reference. A size of 0 leaves no storage. When the storage cannot
+  // grow it throws std::bad_alloc and keeps its old size and storage.
   void SetSize(uint16_t width, uint16_t height);
   uint16_t GetWidth() const { return GridWidth; }
   uint16_t GetHeight() const { return GridHeight; }
@@ -46,12 +48,25 @@ class CObjectArray : public CObject {
   uint16_t GridHeight;
 };
 
+// Test seam: the function SetSize grows and shrinks storage with, so a test
+// can make growth fail. Null restores std::realloc.
+using TReallocFunction = void* (*)(void* storage, size_t bytes);
+void SetReallocFunction(TReallocFunction function);
+
+// The most objects a bank holds: its ids are 16-bit and 0 means none.
+constexpr uint16_t MaxBankId = 65535;
+
 // Typed access for a bank of one kind of object, addressed by 1-based ids.
 template <class T>
 class CTypedArray : public CObjectArray {
  public:
+  // Whether the bank holds MaxBankId objects, the most its ids can name.
+  bool Full() const { return GetWidth() == MaxBankId; }
   // Appends an object as the next column and returns its id (width + 1).
+  // A full bank returns 0 and is left untouched; the item stays the
+  // caller's.
   uint16_t Add(T* item) {
+    if (Full()) return 0;
     const uint16_t id = static_cast<uint16_t>(GetWidth() + 1);
     SetSize(id, 1);
     SetItem(static_cast<uint16_t>(id - 1), 0, item);

@@ -41,6 +41,13 @@ bool OpenGLReady();
 std::string ResourceFile(const std::string& folder, const std::string& name,
                          const std::string& looseExtension);
 
+// Loads a BMP picture with SDL_LoadBMP. Null when SDL cannot load it, and
+// also when the surface it returns does not hold together: SDL 1.2 on
+// sdl12-compat hands some damaged files back with 0 or 15 bytes per pixel,
+// a pitch shorter than a row, or 23 bits per pixel with a channel lost
+// 255 bits, which no drawing may trust.
+SDL_Surface* LoadPicture(const std::string& file);
+
 // The raw value of the pixel at p, 1 to 4 bytes per pixel (little-endian
 // memory, as SDL stores it).
 uint32_t PixelAt(const uint8_t* p, int bytesPerPixel);
@@ -91,6 +98,9 @@ bool OwnFillBlending();
 // surface of that pixel with that surface alpha. Only after OwnFillBlending
 // said yes.
 void BlendFill(Uint16* to, int pitch, int before, int after, int width, int height, uint32_t pixel, uint8_t alpha);
+// Frees a picture's surface and its screen copies; the sprite object
+// stays, drawing nothing.
+void ReleasePicture(CSprite& sprite);
 
 // Drops every cached FillRect surface (the screen format changed or SDL is
 // closing).

@@ -7,6 +7,7 @@
 #include "engine/engine_state.h"
 #include "engine/game.h"
 #include "resources/binary_io.h"
+#include "resources/startup.h"
 #ifdef VEXMOOR_OPENGL
 #include "engine/gl_driver.h"
 #endif
@@ -62,8 +63,9 @@ bool ClipToImage(const TGlyph& glyph, const SDL_Surface* image, int penX, int y,
 }  // namespace
 
 uint16_t LoadFont(const std::string& name) {
+  if (FontBank.Full()) return 0;  // another id would wrap to 0
   const std::string file = ResourceFile("Fonts/", name, ".fnt");
-  SDL_Surface* surface = SDL_LoadBMP(file.c_str());
+  SDL_Surface* surface = LoadPicture(file);
   if (surface == nullptr) return 0;
   uint16_t texWidth = 0;
   uint16_t texHeight = 0;
@@ -73,6 +75,12 @@ uint16_t LoadFont(const std::string& name) {
   TGlyph glyphs[GlyphCount];
   try {
     ReadGlyphTable(file, glyphs);
+  } catch (const resources::IoError& error) {
+    SDL_FreeSurface(surface);
+    if (resources::DevelopMode) throw;
+    // Named by the packed file, which a player can find; the scratch file
+    // is gone by the time the report is read.
+    throw resources::IoError(resources::ProgramDir + "Fonts/" + name + ".dat", error.Reason());
   } catch (...) {
     SDL_FreeSurface(surface);
     throw;
@@ -94,6 +102,15 @@ uint16_t LoadFont(const std::string& name) {
 
 uint16_t FontCount() { return FontBank.GetWidth(); }
 CFont* GetFont(uint16_t id) { return FontBank.Get(id); }
+
+void ReleaseFonts() {
+  for (uint32_t id = 1; id <= FontBank.GetWidth(); ++id) {
+    CFont* font = FontBank.Get(static_cast<uint16_t>(id));
+    ReleasePicture(font->Image);
+    delete font;
+  }
+  FontBank.SetSize(0, 0);
+}
 
 void DrawText(int16_t x, int16_t y, uint16_t fontId, uint8_t alpha, const char* text) {
   CFont* font = FontBank.Get(fontId);

@@ -176,6 +176,12 @@ void SetKey(uint16_t key, bool down);
 using TSoundObserver = void (*)(uint16_t id);
 void SetSoundObserver(TSoundObserver observer);
 
+// Called with the centre of every StartBurst call, before a system is
+// taken (also for a burst the full pool drops), so the replay tool can
+// record the bursts the rules start. Null removes it.
+using TBurstObserver = void (*)(int16_t x, int16_t y);
+void SetBurstObserver(TBurstObserver observer);
+
 // The texture name the next loaded sprite or font gets (1 after Init); it
 // counts in every driver.
 uint16_t PeekNextTexture();
@@ -234,7 +240,8 @@ using CSpriteArray = Arrays::CTypedArray<CSprite>;
 
 // Loads Sprites/<name>.bmp (development mode) or unpacks Sprites/<name>.dat
 // and loads the scratch file. Returns the next id (1, 2, ...), or 0 when the
-// image cannot be loaded; a failed load takes no id and no texture number.
+// image cannot be loaded or the bank already holds 65535 sprites; a failed
+// load takes no id and no texture number.
 // colorKey's R, G, B name the colour keyed draws leave out.
 uint16_t LoadSprite(const std::string& name, TColor colorKey);
 // Number of sprites in the bank.
@@ -268,10 +275,14 @@ using CFontArray = Arrays::CTypedArray<CFont>;
 
 // Loads Fonts/<name>.fnt (or its packed form): a 24-bit BMP followed by a
 // 2048-byte glyph table at the end of the file. Returns the next font id or
-// 0 when the image cannot be loaded; a short table throws IoError.
+// 0 when the image cannot be loaded or the bank already holds 65535 fonts;
+// a short table throws IoError.
 uint16_t LoadFont(const std::string& name);
 uint16_t FontCount();
 CFont* GetFont(uint16_t id);
+// Test seam: releases every loaded font with its picture and empties the
+// font bank, so the next font gets id 1 (a fuzzer loads millions).
+void ReleaseFonts();
 
 // Draws text with its first glyph's top-left corner at (x, y). Codes of 128
 // and above are skipped without moving the pen; each glyph advances the pen
@@ -287,7 +298,8 @@ class CSound : public Arrays::CObject {
 using CSoundArray = Arrays::CTypedArray<CSound>;
 
 // Loads Sounds/<name>.wav (or its packed form). Returns the next sound id,
-// or 0 when SDL_mixer cannot load it (no audio device included).
+// or 0 when SDL_mixer cannot load it (no audio device included) or the bank
+// already holds 65535 sounds.
 uint16_t LoadSound(const std::string& name);
 uint16_t SoundCount();
 // Plays once on the first free of the eight channels; dropped when all are

@@ -42,9 +42,14 @@ void MoveParticles(TParticleSystem& system) {
   }
 }
 
+TBurstObserver BurstObserver = nullptr;
+
 }  // namespace
 
+void SetBurstObserver(TBurstObserver observer) { BurstObserver = observer; }
+
 void StartBurst(int16_t x, int16_t y, TParticleMode mode, uint16_t sprite) {
+  if (BurstObserver != nullptr) BurstObserver(x, y);
   for (TParticleSystem& system : ParticleSystems) {
     if (system.Active) continue;
     system.Active = true;

@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "engine/engine_state.h"
@@ -318,6 +319,25 @@ void DrawPlain(CSprite& sprite, const SDL_Rect& source, int x, int y, TDrawKind 
   Blit(sprite.Surface, source, x, y);
 }
 
+// Whether a loaded surface describes itself in a way drawing can trust: a
+// bit depth SDL 1.2 draws (8 with a palette, 15, 16, 24 or 32), the bytes
+// per pixel that go with it, channels that fit a pixel and rows that fit
+// the pitch.
+bool SoundPicture(const SDL_Surface* surface) {
+  const SDL_PixelFormat* f = surface->format;
+  if (f == nullptr || surface->w < 0 || surface->h < 0) return false;
+  const int bits = f->BitsPerPixel;
+  if (bits != 8 && bits != 15 && bits != 16 && bits != 24 && bits != 32) return false;
+  if (f->BytesPerPixel != (bits + 7) / 8 || surface->pitch < surface->w * f->BytesPerPixel) return false;
+  if (surface->pixels == nullptr && surface->w > 0 && surface->h > 0) return false;
+  if (bits == 8) return f->palette != nullptr;
+  for (const auto& [loss, shift] : {std::pair{f->Rloss, f->Rshift}, std::pair{f->Gloss, f->Gshift},
+                                    std::pair{f->Bloss, f->Bshift}, std::pair{f->Aloss, f->Ashift}}) {
+    if (loss > 8 || shift > 31) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 namespace state {
@@ -326,13 +346,20 @@ uint32_t PixelAt(const uint8_t* p, int bytesPerPixel) {
   switch (bytesPerPixel) {
     case 1:
       return *p;
-    case 2:
-      return *reinterpret_cast<const Uint16*>(p);
+    case 2: {
+      // Copied, not dereferenced: SDL does not align every picture's rows.
+      Uint16 value;
+      std::memcpy(&value, p, sizeof value);
+      return value;
+    }
     case 3:
       return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
              (static_cast<uint32_t>(p[2]) << 16);
-    default:
-      return *reinterpret_cast<const Uint32*>(p);
+    default: {
+      Uint32 value;
+      std::memcpy(&value, p, sizeof value);
+      return value;
+    }
   }
 }
 
@@ -345,8 +372,22 @@ std::string ResourceFile(const std::string& folder, const std::string& name,
   return resources::ScratchFilePath();
 }
 
+SDL_Surface* LoadPicture(const std::string& file) {
+  SDL_Surface* surface = SDL_LoadBMP(file.c_str());
+  if (surface == nullptr) return nullptr;
+  if (SoundPicture(surface)) return surface;
+  SDL_FreeSurface(surface);
+  return nullptr;
+}
+
 void PrepareScreenCopies(CSprite& sprite) {
   if (!LiteralDrawing) MakeCopies(sprite);
+}
+
+void ReleasePicture(CSprite& sprite) {
+  DropCopies(sprite);
+  SDL_FreeSurface(sprite.Surface);
+  sprite.Surface = nullptr;
 }
 
 void DrawPicture(CSprite& sprite, const SDL_Rect& source, int x, int y, TDrawKind kind, uint8_t alpha) {
@@ -413,8 +454,9 @@ void state::ReleaseFillCache() {
 // ---------------------------------------------------------------- loading
 
 uint16_t LoadSprite(const std::string& name, TColor colorKey) {
+  if (SpriteBank.Full()) return 0;  // another id would wrap to 0
   const std::string file = ResourceFile("Sprites/", name, ".bmp");
-  SDL_Surface* surface = SDL_LoadBMP(file.c_str());
+  SDL_Surface* surface = LoadPicture(file);
   if (surface == nullptr) return 0;
   auto* sprite = new CSprite;
   sprite->Surface = surface;

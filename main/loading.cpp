@@ -93,6 +93,15 @@ bool LoadSoundStep(const std::string& name) {
   return true;
 }
 
+// Loads a level's map. A file that is not a map at all stops the game like
+// a missing one: playing on would show the previous level, or none.
+void LoadLevelMap(const std::string& name) {
+  if (!maps::LoadMap(name)) {
+    throw resources::IoError(ResourcePath("Maps/", name, ".map"),
+                             "not a map file (the header is not \"DD\" \"MAP \" 1 2)");
+  }
+}
+
 }  // namespace
 
 void DrawLoadingProgress() {
@@ -115,7 +124,7 @@ void LoadResources() {
   }
 
   // Read only for its picture names, with the sprite base still 0.
-  maps::LoadMap(FirstLevel);
+  LoadLevelMap(FirstLevel);
   LoadDone = 0;
   LoadTotal = maps::Map->SpriteCount;
   for (uint16_t i = 0; i < maps::Map->SpriteCount; ++i) {
@@ -129,7 +138,7 @@ void StartLevel() {
   Level += 1;
   if (Level > LevelCount) Level = 1;
   maps::SetSpriteBase(FixedSpriteCount);
-  maps::LoadMap(LevelPrefix + std::to_string(Level));
+  LoadLevelMap(LevelPrefix + std::to_string(Level));
 
   ViewX = DefaultViewX;
   ViewY = DefaultViewY;

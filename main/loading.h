@@ -10,7 +10,8 @@ namespace shell {
 // close) stops it before the next item, GameState unchanged. Sounds are left out without an audio device. Throws
 // resources::IoError naming the file when a sprite, or a sound with the
 // audio device open, cannot be loaded (the fixed ids would no longer hold),
-// and lets a packed-file or map failure through the same way.
+// or "level1" is not a map file, and lets a packed-file or map failure
+// through the same way.
 void LoadResources();
 
 // The loading screen: LoadCaption above a 600 x 32 bar at (100, 300) whose
@@ -21,7 +22,9 @@ void DrawLoadingProgress();
 // Raises Level (4 wraps to 1), loads "level<Level>" with sprite base 44 and
 // puts the player at rest, facing up, on the last ctStart cell found column
 // by column (view origin (10, 10) without one); empties the inventory.
-// Score, Health, Ammo, Skill, Lives and Firing stay as they are.
+// Score, Health, Ammo, Skill, Lives and Firing stay as they are. Throws
+// resources::IoError naming the map when it cannot be read or is not a map
+// file.
 void StartLevel();
 
 }  // namespace shell

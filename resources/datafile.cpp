@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -19,6 +20,8 @@ constexpr size_t HeaderSize = 12;
 constexpr size_t ExtensionSize = 3;
 constexpr uint16_t CrcStart = 0xFFFF;
 constexpr uint16_t CrcPolynomial = 0xA001;
+// Bytes of a packed body restored at a time.
+constexpr size_t UnpackChunkSize = 64 * 1024;
 
 uint8_t RotateRight(uint8_t value, unsigned bits) {
   bits &= 7;
@@ -68,12 +71,21 @@ bool Unpack(LeReader& packed, const std::string& outPath) {
     UnscrambleByte(i, value);
     Crc16Update(value, crc);
   }
-  std::vector<uint8_t> body = packed.ReadVector(packed.Remaining());
-  for (size_t k = 0; k < body.size(); ++k) {
-    UnscrambleByte(static_cast<uint32_t>(k + 1), body[k]);
-    Crc16Update(body[k], crc);
+  // The body streams through one chunk of memory, however long the file is:
+  // its length comes from outside and must not size an allocation.
+  LeWriter out(outPath);
+  std::vector<uint8_t> chunk(static_cast<size_t>(std::min<uint64_t>(UnpackChunkSize, packed.Remaining())));
+  uint32_t position = 1;  // body byte k is restored at position k + 1
+  while (packed.Remaining() > 0) {
+    const size_t count = static_cast<size_t>(std::min<uint64_t>(chunk.size(), packed.Remaining()));
+    packed.ReadBytes(chunk.data(), count);
+    for (size_t k = 0; k < count; ++k) {
+      UnscrambleByte(position++, chunk[k]);
+      Crc16Update(chunk[k], crc);
+    }
+    out.WriteBytes(chunk.data(), count);
   }
-  WriteWholeFile(outPath, body);
+  out.Commit();
   return crc == checksum;
 }
 

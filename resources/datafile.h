@@ -39,8 +39,10 @@ std::string MusicFilePath();
 // only) into the scratch file, replacing whatever it held; the scratch
 // directory is chosen first when it has not been. Returns whether the
 // checksum over the restored bytes matches the header; the scratch file is
-// written either way. Throws IoError when the packed file cannot be read,
-// is shorter than its header, or the scratch file cannot be written.
+// written either way, and appears whole or not at all. The body is read,
+// restored and written 64 KiB at a time, so memory use does not grow with
+// the file. Throws IoError when the packed file cannot be read, is shorter
+// than its header, or the scratch file cannot be written.
 bool UnpackDataFile(const std::string& path);
 
 // Restores the packed file at `path` into `outPath` instead of the scratch

@@ -12,6 +12,10 @@ packages=(
   xvfb xauth xdotool imagemagick x11-utils openbox
   debhelper dpkg-dev lintian desktop-file-utils appstream librsvg2-bin man-db
 )
+# `setup.sh fuzz`: also the clang toolchain and libFuzzer for `make fuzz`.
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang-14 libfuzzer-14-dev libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

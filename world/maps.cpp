@@ -1,6 +1,7 @@
 #include "world/maps.h"
 
 #include <cstring>
+#include <new>
 #include <stdexcept>
 
 #include "resources/binary_io.h"
@@ -60,6 +61,11 @@ std::string NameFromRecord(const char (&record)[NameRecordSize]) {
   return std::string(record, length);
 }
 
+std::string SizeProblem(uint16_t width, uint16_t height) {
+  return "map is " + std::to_string(width) + " x " + std::to_string(height) + " cells, more than the " +
+         std::to_string(MaxMapCells) + " a map may have";
+}
+
 void CheckWritable(const TMapFile& map) {
   if (map.Names.size() > MaxSpriteNames) {
     throw std::invalid_argument("a map holds at most 256 picture names, not " + std::to_string(map.Names.size()));
@@ -73,17 +79,27 @@ void CheckWritable(const TMapFile& map) {
     }
   }
   const size_t cells = static_cast<size_t>(map.Width) * map.Height;
+  if (cells > MaxMapCells) throw std::invalid_argument(SizeProblem(map.Width, map.Height));
   if (map.Tiles.size() != cells || map.Content.size() != cells || map.Reserved.size() != cells ||
       map.KeyCodes.size() != cells) {
     throw std::invalid_argument("a plane does not hold width x height values");
   }
 }
 
-std::string MapLoadPath(const std::string& name) {
-  if (resources::DevelopMode) return resources::ProgramDir + "Maps/" + name + ".map";
+// Reads the map called name: the loose file in development mode, otherwise
+// the scratch file restored from its packed form. A failure to read the
+// scratch file is reported against the packed file, the one a player can
+// find and replace (the scratch file is gone by the time the report is read).
+bool ReadNamedMap(const std::string& name, TMapFile& file) {
+  if (resources::DevelopMode) return ReadMapFile(resources::ProgramDir + "Maps/" + name + ".map", file);
+  const std::string packed = resources::ProgramDir + "Maps/" + name + ".dat";
   // Every load reuses the scratch file; a checksum mismatch still loads.
-  resources::UnpackDataFile(resources::ProgramDir + "Maps/" + name + ".dat");
-  return resources::ScratchFilePath();
+  resources::UnpackDataFile(packed);
+  try {
+    return ReadMapFile(resources::ScratchFilePath(), file);
+  } catch (const resources::IoError& error) {
+    throw resources::IoError(packed, error.Reason());
+  }
 }
 
 }  // namespace
@@ -110,20 +126,30 @@ CMap::~CMap() { ReleaseSectors(*this); }
 
 void ResetMap(uint16_t width, uint16_t height) {
   ReleaseSectors(*Map);
-  Map->Width = width;
-  Map->Height = height;
   Map->TileSize = DefaultTileSize;
   Map->SpriteCount = 0;
-  Map->Sectors.SetSize(width, height);
-  for (uint16_t y = 0; y < height; ++y) {
-    for (uint16_t x = 0; x < width; ++x) {
-      CSector* sector = new CSector();
-      Map->Sectors.SetSector(x, y, sector);
-      sector->Tile = 0;
-      sector->Content = 0;
-      sector->Reserved = 0;
-      sector->KeyCode = 0;
+  try {
+    Map->Sectors.SetSize(width, height);
+    Map->Width = width;
+    Map->Height = height;
+    for (uint16_t y = 0; y < height; ++y) {
+      for (uint16_t x = 0; x < width; ++x) {
+        CSector* sector = new CSector();
+        Map->Sectors.SetSector(x, y, sector);
+        sector->Tile = 0;
+        sector->Content = 0;
+        sector->Reserved = 0;
+        sector->KeyCode = 0;
+      }
     }
+  } catch (const std::bad_alloc&) {
+    // Out of memory part of the way: an empty map rather than one whose
+    // size claims sectors it does not have.
+    ReleaseSectors(*Map);
+    Map->Sectors.SetSize(0, 0);
+    Map->Width = 0;
+    Map->Height = 0;
+    throw;
   }
 }
 
@@ -157,6 +183,9 @@ bool ReadMapFile(const std::string& path, TMapFile& map) {
   if (nameCount > MaxSpriteNames) {
     throw resources::IoError(path, "header announces " + std::to_string(nameCount) +
                                        " picture names, more than 256");
+  }
+  if (static_cast<uint64_t>(read.Width) * read.Height > MaxMapCells) {
+    throw resources::IoError(path, SizeProblem(read.Width, read.Height));
   }
   const uint64_t promised = MapFileLength(read.Width, read.Height, nameCount);
   if (reader.Size() < promised) {
@@ -204,7 +233,7 @@ void WriteMapFile(const std::string& path, const TMapFile& map) {
 
 bool LoadMap(const std::string& name) {
   TMapFile file;
-  if (!ReadMapFile(MapLoadPath(name), file)) return false;
+  if (!ReadNamedMap(name, file)) return false;
   ResetMap(file.Width, file.Height);
   Map->SpriteCount = static_cast<uint16_t>(file.Names.size());
   for (size_t i = 0; i < file.Names.size(); ++i) Map->SpriteNames[i] = file.Names[i];

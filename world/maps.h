@@ -68,7 +68,8 @@ extern CMap* Map;
 extern uint16_t SpriteBase;
 
 // Releases every sector, then makes a width x height grid of fresh zero
-// sectors; TileSize 64, SpriteCount 0 (the names keep their text).
+// sectors; TileSize 64, SpriteCount 0 (the names keep their text). When
+// memory runs out it leaves an empty 0 x 0 map and throws std::bad_alloc.
 void ResetMap(uint16_t width, uint16_t height);
 void SetSpriteBase(uint16_t base);
 // Shorthand for Map->Sectors.GetSector(x, y).
@@ -76,8 +77,9 @@ CSector* GetSector(int x, int y);
 
 // Loads Maps/<name>.map (development mode) or its packed form into Map.
 // Returns false, leaving Map as it was, when the header is not "DD" "MAP "
-// 1 2. A file shorter than its header promises, or with more than 256
-// names, throws IoError before Map is touched.
+// 1 2. A file shorter than its header promises, with more than 256 names or
+// more than MaxMapCells cells throws IoError before Map is touched and
+// before anything is allocated for the planes.
 bool LoadMap(const std::string& name);
 // Writes Map to ProgramDir + "maps/" + name + ".map" (lower-case folder,
 // never packed). Throws IoError when the file cannot be written and
@@ -90,6 +92,13 @@ constexpr int MaxSpriteNames = 256;
 constexpr int NameRecordSize = 32;
 constexpr int MaxNameLength = NameRecordSize - 1;
 constexpr int MapHeaderSize = 16;
+// The most cells (width x height) a map may have: 1024 x 1024, or any other
+// shape of that many cells. The shipped levels have 512; a side of 1024 cells
+// takes a walking player about seven minutes. Memory and loading time grow
+// with the cell count (a loaded cell costs some 50 bytes), so the limit is
+// on cells rather than on a side: at most some 50 MB and a fraction of a
+// second, where the format alone would allow 65535 x 65535.
+constexpr uint32_t MaxMapCells = 1024 * 1024;
 
 // A map file as plain data, without the game's Map or SpriteBase: what the
 // tools read and write. Planes hold Width x Height values row by row.
@@ -112,15 +121,17 @@ uint64_t MapFileLength(uint16_t width, uint16_t height, uint16_t nameCount);
 // Reads a map file. Returns false, with `map` unchanged, when the first
 // eight bytes are not "DD" "MAP " 1 2. Throws IoError naming the file when it
 // is shorter than eight bytes or than its header promises, or when it
-// announces more than 256 names; nothing is allocated from the header before
-// the length has been checked. A name is the text before its record's first
+// announces more than 256 names or more than MaxMapCells cells; nothing is
+// allocated from the header before the limits and the length have been
+// checked. A name is the text before its record's first
 // NUL, or all 32 characters of a record that has none.
 bool ReadMapFile(const std::string& path, TMapFile& map);
 
 // Writes a map file through LeWriter, so it appears whole or not at all; the
 // bytes after each name's NUL are zeros. Throws std::invalid_argument,
 // writing nothing, when there are more than 256 names, a name is longer than
-// 31 characters or holds a NUL, or a plane's size is not Width x Height;
+// 31 characters or holds a NUL, the map has more than MaxMapCells cells, or a
+// plane's size is not Width x Height;
 // IoError when the file cannot be written.
 void WriteMapFile(const std::string& path, const TMapFile& map);
 

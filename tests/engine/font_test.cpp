@@ -155,6 +155,18 @@ TEST_F(FontLoadTest, AFileShorterThanTheTableIsAnInputOutputFailure) {
   EXPECT_EQ(game::PeekNextTexture(), 1);
 }
 
+TEST_F(FontLoadTest, APackedFontWithoutItsTableIsNamedByItsPackedFile) {
+  Pack("short.fnt", testmedia::Bmp24(TPicture(4, 4)), "Fonts");
+  resources::DevelopMode = false;
+  try {
+    game::LoadFont("short");
+    ADD_FAILURE() << "a font without a glyph table loaded";
+  } catch (const resources::IoError& error) {
+    EXPECT_EQ(error.Path(), dir.Path() + "Fonts/short.dat");
+  }
+  EXPECT_EQ(game::FontCount(), 0);
+}
+
 TEST_F(FontLoadTest, PackedFontIsReadFromTheScratchFile) {
   Pack("packed.fnt", testmedia::FontFile(FontPicture(), FontTable()), "Fonts");
   resources::DevelopMode = false;
@@ -164,6 +176,26 @@ TEST_F(FontLoadTest, PackedFontIsReadFromTheScratchFile) {
   Paint(Black);
   game::DrawText(0, 0, font, 255, "B");
   EXPECT_EQ(At(5, 7), Green);
+}
+
+}  // namespace
+}  // namespace enginetest
+
+namespace enginetest {
+namespace {
+
+TEST_F(FontLoadTest, ReleasingTheFontsEmptiesTheBank) {
+  testmedia::WriteFile(dir.Path() + "Fonts/one.fnt", testmedia::FontFile(FontPicture(), FontTable()));
+  ASSERT_EQ(game::LoadFont("one"), 1);
+  ASSERT_EQ(game::LoadFont("one"), 2);
+  game::DrawText(0, 0, 2, 128, "AB");  // the screen copies exist now
+  game::ReleaseFonts();
+  EXPECT_EQ(game::FontCount(), 0);
+  EXPECT_EQ(game::GetFont(1), nullptr);
+  Paint(Black);
+  game::DrawText(0, 0, 1, 255, "B");
+  EXPECT_EQ(At(5, 7), Black);
+  EXPECT_EQ(game::LoadFont("one"), 1);
 }
 
 }  // namespace

@@ -343,3 +343,31 @@ TEST_F(SpriteLoadTest, ConvertedDrawingMatchesLiteralDrawingPixelForPixel) {
 
 }  // namespace
 }  // namespace enginetest
+
+namespace enginetest {
+namespace {
+
+// Pictures whose bits-per-pixel field is nonsense. SDL 1.2 on sdl12-compat
+// loads such files as surfaces with 0 or 15 bytes per pixel, a pitch
+// shorter than a row, or 23 bits with a channel lost 255 bits; the classic
+// library refuses them. Either way no id.
+TEST_F(SpriteLoadTest, PicturesSdlDescribesInconsistentlyAreRefused) {
+  for (uint16_t bitsPerPixel : {uint16_t{0x1873}, uint16_t{0x0C00}, uint16_t{0}, uint16_t{23}}) {
+    SCOPED_TRACE(bitsPerPixel);
+    std::vector<uint8_t> bmp = testmedia::Bmp24(TPicture(16, 8, White));
+    bmp[28] = static_cast<uint8_t>(bitsPerPixel);
+    bmp[29] = static_cast<uint8_t>(bitsPerPixel >> 8);
+    testmedia::WriteFile(dir.Path() + "Sprites/odd.bmp", bmp);
+    std::vector<uint8_t> font = bmp;
+    font.resize(font.size() + 2048, 0);
+    testmedia::WriteFile(dir.Path() + "Fonts/odd.fnt", font);
+    EXPECT_EQ(game::LoadSprite("odd", game::RGB(0, 0, 0)), 0);
+    EXPECT_EQ(game::LoadFont("odd"), 0);
+  }
+  EXPECT_EQ(game::SpriteCount(), 0);
+  EXPECT_EQ(game::FontCount(), 0);
+  EXPECT_EQ(game::PeekNextTexture(), 1);
+}
+
+}  // namespace
+}  // namespace enginetest

@@ -15,19 +15,6 @@ namespace {
 constexpr double LoadSeconds = 90;
 constexpr double EndSeconds = 30;
 
-// The lines of a text, without empty ones.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    if (end > start) lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 class Programs : public ::testing::TestWithParam<const char*> {
  protected:
   std::string Program() const { return (install_.Path() / GetParam()).string(); }

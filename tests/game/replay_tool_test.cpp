@@ -6,6 +6,7 @@
 #include <regex>
 
 #include "tests/game/support.h"
+#include "tests/game/test_levels.h"
 #include "tests/game/test_paths.h"
 #include "tools/replay/key_script.h"
 #include "tools/replay/png_file.h"
@@ -207,6 +208,56 @@ TEST_F(ReplayTool, EscapeInTheScriptEndsTheRunAfterThatFrame) {
   ASSERT_EQ(lines.size(), 20u);
   EXPECT_EQ(Field(lines.back(), "GameState"), 40);
   EXPECT_TRUE(ScratchFiles(install_.Path()).empty());
+}
+
+// The list value of a dump line's field, as written ("[1, 7]").
+std::string ListField(const std::string& line, const std::string& name) {
+  std::smatch match;
+  if (!std::regex_search(line, match, std::regex("\"" + name + "\": (\\[(\\[[^\\]]*\\]|[^\\]\\[])*\\])")))
+    throw std::runtime_error("no list " + name + " in " + line);
+  return match[1];
+}
+
+TEST(ReplayToolEvents, DumpListsTheSoundsAndBurstsOfEachFrame) {
+  // The right arrow held from the start of play walks onto a mine and then
+  // onto the exit.
+  TempDir install, work;
+  ASSERT_EQ(MakeLevelInstall(install.Path(), {{"level1", "level 6 3\nname grass\ntiles\ng = grass\n"
+                                                         "gggggg\ngggggg\ngggggg\n"
+                                                         "content\n######\n#S*E##\n######\n"}}),
+            "");
+  std::ofstream(work.Path() / "mine.keys") << "1 space\n2 right\n";
+  const TProcessResult result =
+      RunProgram({std::string(BinDir) + "/vexmoor-replay", "--dir", install.Path().string(), "--keys",
+                  (work.Path() / "mine.keys").string(), "--frames", "170", "--dump", (work.Path() / "d.json").string()},
+                 work.Path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  std::ifstream dump(work.Path() / "d.json");
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(dump, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 170u);
+
+  // Frame by frame: the countdown's entry sound (8) with Space, a step (1)
+  // in the first play frame; twelve frames later the mine (7) goes off with
+  // a burst at the player's centre and the next step (1) starts in the same
+  // frame; twelve more and the exit (6) ends the level.
+  std::vector<std::pair<long, std::string>> sounds, bursts;
+  long minePlay = 0;
+  for (const std::string& line : lines) {
+    const long frame = Field(line, "frame");
+    if (ListField(line, "sounds") != "[]") sounds.emplace_back(frame, ListField(line, "sounds"));
+    if (ListField(line, "bursts") != "[]") bursts.emplace_back(frame, ListField(line, "bursts"));
+    if (ListField(line, "sounds") == "[7, 1]") minePlay = frame;
+  }
+  ASSERT_EQ(sounds.size(), 4u);
+  EXPECT_EQ(sounds[0], std::make_pair(1L, std::string("[8]")));
+  EXPECT_EQ(sounds[1].second, "[1]");
+  EXPECT_EQ(sounds[2], std::make_pair(sounds[1].first + 12, std::string("[7, 1]")));
+  EXPECT_EQ(sounds[3], std::make_pair(sounds[1].first + 24, std::string("[6]")));
+  ASSERT_EQ(bursts.size(), 1u);
+  EXPECT_EQ(bursts[0], std::make_pair(minePlay, std::string("[[336, 240]]")));
+  // The other fields keep their place: the events come last.
+  EXPECT_NE(lines[0].find("\"Brightness\": 255, \"sounds\": [8], \"bursts\": []}"), std::string::npos) << lines[0];
 }
 
 TEST(ReplayToolDevelop, DevelopReadsTheLooseFilesAndKeepsDataEmpty) {

@@ -52,4 +52,16 @@ std::vector<std::string> ScratchFiles(const fs::path& installDir) {
 
 std::vector<std::string> DummyDrivers() { return {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"}; }
 
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
 }  // namespace vxtest

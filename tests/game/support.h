@@ -47,5 +47,8 @@ std::vector<std::string> ScratchFiles(const fs::path& installDir);
 // The dummy SDL drivers as environment entries.
 std::vector<std::string> DummyDrivers();
 
+// The lines of a text (a program's output), without empty ones.
+std::vector<std::string> Lines(const std::string& text);
+
 
 }  // namespace vxtest

@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <stdexcept>
 
 #include "resources/binary_io.h"
@@ -114,6 +117,63 @@ TEST_F(DataFileTest, RoundTripsAnyBytes) {
   EXPECT_EQ(TempDir::Read(dir / "big.dat").size(), original.size() + 12);
   EXPECT_TRUE(UnpackDataFile(dir / "big.dat"));
   EXPECT_EQ(TempDir::Read(ScratchFilePath()), original);
+}
+
+TEST_F(DataFileTest, ChunkBoundariesKeepPositionsAndChecksum) {
+  // Bodies that end just before, on and after the 64 KiB chunk boundaries.
+  for (size_t size : {size_t{65535}, size_t{65536}, size_t{65537}, size_t{2 * 65536 + 5}}) {
+    SCOPED_TRACE(size);
+    std::vector<uint8_t> original(size);
+    for (size_t i = 0; i < size; ++i) original[i] = static_cast<uint8_t>(i * 7 + (i >> 9));
+    TempDir::Write(dir / "body.wav", original);
+    PackDataFile(dir / "body.wav", dir.Slash());
+    EXPECT_TRUE(UnpackDataFileTo(dir / "body.dat", dir / "body.out"));
+    EXPECT_EQ(TempDir::Read(dir / "body.out"), original);
+    // The last byte of the body lies in the last chunk read.
+    std::vector<uint8_t> packed = TempDir::Read(dir / "body.dat");
+    packed.back() ^= 0x10;
+    TempDir::Write(dir / "body.dat", packed);
+    EXPECT_FALSE(UnpackDataFileTo(dir / "body.dat", dir / "body.out"));
+    const std::vector<uint8_t> restored = TempDir::Read(dir / "body.out");
+    ASSERT_EQ(restored.size(), size);
+    EXPECT_NE(restored.back(), original.back());
+    EXPECT_TRUE(std::equal(original.begin(), original.end() - 1, restored.begin()));
+  }
+}
+
+namespace {
+
+// A "VmHWM" or "VmRSS" figure of this process in KiB, or -1.
+long StatusKiB(const std::string& field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
+  }
+  return -1;
+}
+
+}  // namespace
+
+TEST_F(DataFileTest, ABodyStreamsThroughBoundedMemory) {
+  constexpr uint64_t BodySize = uint64_t{16} << 20;
+  std::vector<uint8_t> header(WorkedExample.begin(), WorkedExample.begin() + 12);
+  TempDir::Write(dir / "sparse.dat", header);
+  std::filesystem::resize_file(dir / "sparse.dat", 12 + BodySize);  // a hole: no disk, no memory
+  {
+    // Makes the peak resident size start again from the current one.
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    clear.close();
+    if (!clear) GTEST_SKIP() << "the peak resident size cannot be reset here";
+  }
+  const long before = StatusKiB("VmHWM");
+  ASSERT_GT(before, 0);
+  UnpackDataFileTo(dir / "sparse.dat", dir / "sparse.out");
+  const long grown = StatusKiB("VmHWM") - before;
+  EXPECT_EQ(std::filesystem::file_size(dir / "sparse.out"), BodySize);
+  // A whole-body buffer would have made it grow by 16384 KiB.
+  EXPECT_LT(grown, 4 * 1024) << "peak resident size grew by " << grown << " KiB";
 }
 
 TEST_F(DataFileTest, FailuresRaiseIoErrorNamingTheFile) {

@@ -108,3 +108,26 @@ TEST(LevelCheck, ReportsWhatTheGameCannotUse) {
     EXPECT_NE(check.Problems[0].find(c.Says), std::string::npos) << check.Problems[0];
   }
 }
+
+// Eight keycards in an open room and no way to the exit: every order of
+// taking them is a position of its own once each code opens some door,
+// 256 times the room's cells; keycards that open nothing add no positions.
+TEST(LevelCheck, KeycardOrdersAreBoundedAndOnlyDoorKeysCount) {
+  const std::vector<std::string> rows = {"############", "#SKKKKKKKK.#", "#..........#", "E###########"};
+  const std::vector<std::string> keys = {"............", "..01234567..", "............", "............"};
+  const size_t limit = 500;  // far above the room's 30 cells, far below 30 x 256
+  const levelcheck::TCheck loose = levelcheck::CheckMap(Ascii(rows, keys), 1, limit);
+  EXPECT_FALSE(loose.Route.GaveUp);
+  ASSERT_EQ(loose.Problems.size(), 1u);
+  EXPECT_NE(loose.Problems[0].find("no exit can be reached"), std::string::npos) << loose.Problems[0];
+
+  // The same room beside a sealed corridor of doors, one for each code.
+  std::vector<std::string> doorRows = rows, doorKeys = keys;
+  doorRows.push_back("#DDDDDDDD###");
+  doorKeys.push_back(".01234567...");
+  const levelcheck::TCheck doors = levelcheck::CheckMap(Ascii(doorRows, doorKeys), 1, limit);
+  EXPECT_TRUE(doors.Route.GaveUp);
+  ASSERT_EQ(doors.Problems.size(), 1u);
+  EXPECT_NE(doors.Problems[0].find("the route search gave up after 500 positions"), std::string::npos)
+      << doors.Problems[0];
+}

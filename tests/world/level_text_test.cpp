@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,14 @@ TEST(LevelText, OddMapsSurviveTheRoundTrip) {
   }
 }
 
+TEST(LevelText, ANameRecordWithoutItsNulCannotBeFormatted) {
+  // The map reader keeps all 32 characters of such a record; a text that
+  // ParseLevel would refuse must not be written.
+  maps::TMapFile map;
+  map.Names = {"floor", std::string(32, 'q')};
+  EXPECT_THROW(FormatLevel(map), std::invalid_argument);
+}
+
 TEST(LevelText, FaultsNameLineAndColumn) {
   const std::string head = "level 3 2\nname floor\n";
   const std::string tiles = "tiles\n. = floor\n...\n...\n";
@@ -124,6 +133,8 @@ TEST(LevelText, FaultsNameLineAndColumn) {
       {"level 3\n", 1, 8, "level WIDTH HEIGHT"},
       {"level 3 x\n", 1, 9, "must be a number"},
       {"level 3 70000\n", 1, 9, "outside"},
+      {"level 65535 65535\n", 1, 7, "more than the 1048576 a map may have"},
+      {"level 2048 513\n", 1, 7, "2048 x 513 cells"},
       {"level 3 2\nname " + std::string(32, 'n') + "\n", 2, 6, "longer than 31"},
       {"level 3 2\nname \"abc\n", 2, 6, "unterminated"},
       {head + "tiles\n. = stone\n", 4, 5, "no picture named \"stone\""},
@@ -140,6 +151,7 @@ TEST(LevelText, FaultsNameLineAndColumn) {
       {head + tiles + "content\n...\n. . x\n", 9, 3, "unexpected text"},
       {head + tiles + "content\n...\n...\nkeys\n.1.\n.z.\n", 12, 2, "'z' is not a hexadecimal digit"},
       {head + tiles + "content\n...\n...\nkeys hex\n0 1 2\n0 100 0\n", 12, 3, "hexadecimal value"},
+      {head + tiles + "content\n...\n...\nkeys hex\n0 1 2\n0 123456789ABCDEF 0\n", 12, 3, "hexadecimal value"},
       {head + tiles + "content\n...\n...\nkeys hex\n0 1\n", 11, 4, "row has 2 values"},
       {head + tiles + "content\n...\n...\nwalls\n", 10, 1, "unknown line \"walls\""},
       {head + tiles, 6, 1, "no \"content\" section"},

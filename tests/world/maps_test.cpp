@@ -301,3 +301,85 @@ TEST_F(MapsTest, PackedMapsLoadThroughTheScratchFile) {
   EXPECT_EQ(TempDir::Read(resources::ScratchFilePath()), SmallMap().Bytes());
   EXPECT_THROW(LoadMap("nowhere"), resources::IoError);
 }
+
+TEST_F(MapsTest, APackedMapThatCannotBeReadIsNamedByItsPackedFile) {
+  std::vector<uint8_t> bytes = SmallMap().Bytes();
+  bytes.pop_back();
+  TempDir::Write(dir / "short.map", bytes);
+  resources::PackDataFile(dir / "short.map", dir / "Maps/");
+  resources::DevelopMode = false;
+  try {
+    LoadMap("short");
+    ADD_FAILURE() << "a short map loaded";
+  } catch (const resources::IoError& error) {
+    EXPECT_EQ(error.Path(), dir / "Maps/short.dat");
+    EXPECT_NE(error.Reason().find("shorter than its header promises"), std::string::npos) << error.Reason();
+  }
+}
+
+TEST_F(MapsTest, MapsAboveTheCellLimitAreRefusedBeforeAnythingIsAllocated) {
+  LoadSmall();
+  struct TSize {
+    uint16_t Width, Height;
+  };
+  // Each file is as long as its header promises (sparse on disk), so only
+  // the limit stands between it and gigabytes of planes and sectors.
+  for (const TSize size : {TSize{65535, 65535}, TSize{1025, 1024}, TSize{65535, 17}}) {
+    TRawMap map;
+    map.Width = size.Width;
+    map.Height = size.Height;
+    map.AddName("grass");
+    WriteMap("huge", map.Bytes());
+    std::filesystem::resize_file(dir / "Maps/huge.map", MapFileLength(size.Width, size.Height, 1));
+    try {
+      LoadMap("huge");
+      ADD_FAILURE() << size.Width << " x " << size.Height << " loaded";
+    } catch (const resources::IoError& error) {
+      EXPECT_EQ(error.Path(), dir / "Maps/huge.map");
+      EXPECT_EQ(error.Reason(), "map is " + std::to_string(size.Width) + " x " + std::to_string(size.Height) +
+                                    " cells, more than the 1048576 a map may have");
+    }
+    ExpectSmallLoaded();
+  }
+}
+
+TEST_F(MapsTest, AMapOfExactlyTheCellLimitReads) {
+  TRawMap map;
+  map.Width = 4096;
+  map.Height = 256;
+  WriteMap("limit", map.Bytes());
+  std::filesystem::resize_file(dir / "Maps/limit.map", MapFileLength(4096, 256, 0));
+  TMapFile read;
+  ASSERT_TRUE(ReadMapFile(dir / "Maps/limit.map", read));
+  EXPECT_EQ(read.Tiles.size(), MaxMapCells);
+  EXPECT_EQ(read.KeyCodes.size(), MaxMapCells);
+}
+
+TEST_F(MapsTest, WritingRefusesMapsAboveTheCellLimit) {
+  TMapFile map;
+  map.Width = 2048;
+  map.Height = 513;
+  const size_t cells = size_t{2048} * 513;
+  map.Tiles.assign(cells, 0);
+  map.Content = map.Reserved = map.KeyCodes = std::vector<uint8_t>(cells, 0);
+  EXPECT_THROW(WriteMapFile(dir / "maps/big.map", map), std::invalid_argument);
+  EXPECT_FALSE(std::filesystem::exists(dir / "maps/big.map"));
+}
+
+namespace {
+
+void* NoMemory(void*, size_t) { return nullptr; }
+
+}  // namespace
+
+TEST_F(MapsTest, ResetMapOutOfMemoryLeavesAnEmptyMap) {
+  LoadSmall();
+  Arrays::SetReallocFunction(&NoMemory);
+  EXPECT_THROW(ResetMap(40, 30), std::bad_alloc);
+  Arrays::SetReallocFunction(nullptr);
+  EXPECT_EQ(Map->Width, 0);
+  EXPECT_EQ(Map->Height, 0);
+  EXPECT_EQ(GetSector(0, 0)->Content, ctWall);
+  ResetMap(2, 2);
+  EXPECT_EQ(GetSector(1, 1)->Content, ctEmpty);
+}

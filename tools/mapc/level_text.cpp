@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 namespace leveltext {
@@ -203,6 +204,12 @@ class TParser {
         map_.Width = static_cast<uint16_t>(ParseNumber(*line, tokens[1], 0, 0xFFFF, "the width"));
         map_.Height = static_cast<uint16_t>(ParseNumber(*line, tokens[2], 0, 0xFFFF, "the height"));
         const size_t cells = static_cast<size_t>(map_.Width) * map_.Height;
+        if (cells > maps::MaxMapCells) {
+          throw ParseError(line->Number, tokens[1].Column,
+                           "a level of " + std::to_string(map_.Width) + " x " + std::to_string(map_.Height) +
+                               " cells is more than the " + std::to_string(maps::MaxMapCells) +
+                               " a map may have");
+        }
         map_.Tiles.assign(cells, 0);
         map_.Content.assign(cells, 0);
         map_.Reserved.assign(cells, 0);
@@ -431,9 +438,11 @@ class TParser {
         const TToken& token = tokens[x];
         int value = 0;
         bool valid = !token.Quoted && !token.Text.empty() && token.Text.size() <= static_cast<size_t>(info.HexDigits);
-        for (char c : token.Text) {
-          valid = valid && HexValue(c) >= 0;
-          value = value * 16 + std::max(HexValue(c), 0);
+        // Digits are only added up once the length is known to fit.
+        for (size_t i = 0; valid && i < token.Text.size(); ++i) {
+          const int digit = HexValue(token.Text[i]);
+          valid = digit >= 0;
+          value = value * 16 + std::max(digit, 0);
         }
         if (!valid) {
           throw ParseError(line.Number, token.Column,
@@ -649,6 +658,13 @@ int ContentOfChar(char c) {
 maps::TMapFile ParseLevel(const std::string& text) { return TParser(text).Parse(); }
 
 std::string FormatLevel(const maps::TMapFile& map) {
+  for (const std::string& name : map.Names) {
+    // A map file's reader keeps all 32 characters of a record without a
+    // NUL; neither a level text nor a map file written again can hold them.
+    if (name.size() > static_cast<size_t>(maps::MaxNameLength)) {
+      throw std::invalid_argument("picture name \"" + name + "\" is longer than 31 characters");
+    }
+  }
   std::string out = "; Vexmoor level in text form (see assets/levels/README.md).\n";
   out += "level " + std::to_string(map.Width) + " " + std::to_string(map.Height) + "\n";
   if (map.TileSize != DefaultTileSize) out += "tilesize " + std::to_string(map.TileSize) + "\n";

@@ -37,11 +37,14 @@ int ContentOfChar(char c);
 
 // Reads a level text into a map file. Throws ParseError at the first fault:
 // a missing or repeated section, a row of the wrong length, a character
-// without a legend entry, a name longer than 31 characters, and so on.
+// without a legend entry, a name longer than 31 characters, more cells than
+// maps::MaxMapCells, and so on.
 maps::TMapFile ParseLevel(const std::string& text);
 
 // Writes a map file as level text such that ParseLevel gives back the same
 // map. Bytes after a name's NUL are not part of the map and do not appear.
+// Throws std::invalid_argument for a map no level text can hold: a picture
+// name longer than 31 characters (a name record read without its NUL).
 std::string FormatLevel(const maps::TMapFile& map);
 
 }  // namespace leveltext

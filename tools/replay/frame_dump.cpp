@@ -1,6 +1,7 @@
 #include "tools/replay/frame_dump.h"
 
 #include <sstream>
+#include <utility>
 
 #include "engine/game.h"
 #include "main/game_vars.h"
@@ -27,6 +28,19 @@ class JsonObject {
     out << ']';
     return *this;
   }
+  JsonObject& Numbers(const char* name, const std::vector<uint16_t>& values) {
+    std::ostream& out = Name(name) << '[';
+    for (size_t i = 0; i < values.size(); ++i) out << (i ? ", " : "") << values[i];
+    out << ']';
+    return *this;
+  }
+  JsonObject& Points(const char* name, const std::vector<std::pair<int16_t, int16_t>>& points) {
+    std::ostream& out = Name(name) << '[';
+    for (size_t i = 0; i < points.size(); ++i)
+      out << (i ? ", " : "") << '[' << points[i].first << ", " << points[i].second << ']';
+    out << ']';
+    return *this;
+  }
   std::string Text() const { return out_.str() + "}"; }
 
  private:
@@ -39,9 +53,27 @@ class JsonObject {
   bool first_ = true;
 };
 
+TFrameEvents Events;
+
+void RecordSound(uint16_t id) { Events.sounds.push_back(id); }
+void RecordBurst(int16_t x, int16_t y) { Events.bursts.emplace_back(x, y); }
+
 }  // namespace
 
-std::string DumpLine(uint32_t frame) {
+void StartEventLog() {
+  Events = TFrameEvents{};
+  game::SetSoundObserver(&RecordSound);
+  game::SetBurstObserver(&RecordBurst);
+}
+
+TFrameEvents TakeEvents() { return std::exchange(Events, TFrameEvents{}); }
+
+void StopEventLog() {
+  game::SetSoundObserver(nullptr);
+  game::SetBurstObserver(nullptr);
+}
+
+std::string DumpLine(uint32_t frame, const TFrameEvents& events) {
   using namespace shell;
   JsonObject line;
   line.Field("frame", frame)
@@ -73,7 +105,9 @@ std::string DumpLine(uint32_t frame) {
       .Flag("BlockedRight", BlockedRight)
       .Flag("BlockedUp", BlockedUp)
       .Flag("BlockedDown", BlockedDown)
-      .Field("Brightness", game::GetBrightness());
+      .Field("Brightness", game::GetBrightness())
+      .Numbers("sounds", events.sounds)
+      .Points("bursts", events.bursts);
   return line.Text();
 }
 

@@ -118,8 +118,10 @@ struct TRecorder {
   void BeforePass(uint32_t frame) { replay::ApplyKeys(replay::KeysAt(script, frame)); }
 
   void AfterFrame(uint32_t frame) {
+    // Taken every frame, so each line holds its own frame's events only.
+    const replay::TFrameEvents events = replay::TakeEvents();
     if (dump.is_open()) {
-      dump << replay::DumpLine(frame) << '\n';
+      dump << replay::DumpLine(frame, events) << '\n';
       if (!dump) {
         Fail(options->dumpPath + ": cannot be written");
         dump.close();
@@ -166,7 +168,9 @@ int Replay(const TOptions& options) {
   hooks.fixedSeed = options.seed.has_value();
   hooks.seed = options.seed.value_or(0);
 
+  replay::StartEventLog();
   const int status = replay::RunGame(options.setup, hooks);
+  replay::StopEventLog();
   if (recorder.dump.is_open()) {
     recorder.dump.close();
     if (!recorder.dump) recorder.failures.push_back(options.dumpPath + ": cannot be written");

@@ -1,0 +1,30 @@
+// What the fuzz targets share: one private directory for the files a reader
+// is handed, and the way a broken promise of the code is reported.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace fuzz {
+
+// A private directory for this process, with its final "/"; created at the
+// first call and removed with everything in it when the process ends
+// normally.
+const std::string& WorkDir();
+
+// Writes the bytes as the whole file at `path`; aborts when it cannot.
+void WriteFile(const std::string& path, const uint8_t* data, size_t size);
+
+// Reads a whole file; empty when it does not exist.
+std::string ReadFile(const std::string& path);
+
+// Reports that the code broke one of its own promises on this input and
+// aborts, which the fuzzer records as a finding.
+[[noreturn]] void Broken(const std::string& what);
+
+}  // namespace fuzz
+
+// The entry points libFuzzer calls (the corpus driver calls them too).
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
