@@ -75,19 +75,27 @@ TEST_F(BlendingTest, TheLoadedLibrarysArithmeticIsRecognised) {
   EXPECT_NE(rule.find("rectangles in"), std::string::npos) << "SDL " << game::LinkedSdlVersion() << ": " << rule;
 }
 
+// One tile per alpha from `first` on, as many as fit on the screen, each
+// handed to draw with its place and its alpha.
+template <typename TDrawTile>
+void ForEachTile(int first, const TDrawTile& draw) {
+  for (int alpha = first; alpha < std::min(256, first + TilesAcross * TilesDown); ++alpha) {
+    const int tile = alpha - first;
+    draw(static_cast<int16_t>(TileX[tile % TilesAcross]), static_cast<int16_t>(tile / TilesAcross * TileH),
+         static_cast<uint8_t>(alpha));
+  }
+}
+
 TEST_F(BlendingTest, PicturesBlendLikeSdlAtEveryAlpha) {
   const uint16_t screen = LoadPicture("screen", ScreenValues());
   const uint16_t picture = LoadPicture("picture", PictureValues());
   for (int first = 0; first < 256; first += TilesAcross * TilesDown) {
     const int differing = Differences(
         [&] {
-          for (int alpha = first; alpha < std::min(256, first + TilesAcross * TilesDown); ++alpha) {
-            const int tile = alpha - first;
-            const auto x = static_cast<int16_t>(TileX[tile % TilesAcross]);
-            const auto y = static_cast<int16_t>(tile / TilesAcross * TileH);
+          ForEachTile(first, [&](int16_t x, int16_t y, uint8_t alpha) {
             game::Draw(x, y, screen);
-            game::DrawAlpha(x, y, picture, static_cast<uint8_t>(alpha));
-          }
+            game::DrawAlpha(x, y, picture, alpha);
+          });
         },
         "alphas from " + std::to_string(first));
     EXPECT_EQ(differing, 0) << "alphas from " << first;
@@ -104,13 +112,10 @@ TEST_F(BlendingTest, RectanglesBlendLikeSdlAtEveryAlpha) {
                                 std::to_string(colour.B) + ", alphas from " + std::to_string(first);
       const int differing = Differences(
           [&] {
-            for (int alpha = first; alpha < std::min(256, first + TilesAcross * TilesDown); ++alpha) {
-              const int tile = alpha - first;
-              const auto x = static_cast<int16_t>(TileX[tile % TilesAcross]);
-              const auto y = static_cast<int16_t>(tile / TilesAcross * TileH);
+            ForEachTile(first, [&](int16_t x, int16_t y, uint8_t alpha) {
               game::Draw(x, y, screen);
-              game::FillRect(x, y, TileW, TileH, game::RGBA(colour.R, colour.G, colour.B, static_cast<uint8_t>(alpha)));
-            }
+              game::FillRect(x, y, TileW, TileH, game::RGBA(colour.R, colour.G, colour.B, alpha));
+            });
           },
           what);
       EXPECT_EQ(differing, 0) << what;
