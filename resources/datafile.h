@@ -27,6 +27,11 @@ extern const char* const LockFileName;        // ".lock"
 // absolute one where that succeeds). Throws IoError when no directory at
 // all can be made.
 std::string ScratchDirectory();
+// A new directory of mode 0700 for this process alone, with its final "/",
+// made with mkdtemp under the first of $XDG_RUNTIME_DIR, $TMPDIR and /tmp
+// where that succeeds (relative or empty settings are passed over). Throws
+// IoError when none can be made. The caller removes it.
+std::string MakePrivateDirectory();
 // True while the current choice is a private directory.
 bool ScratchDirectoryIsPrivate();
 

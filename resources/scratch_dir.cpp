@@ -75,25 +75,6 @@ bool TakeDataDirectory(const std::string& dataDir, int& lockFd, std::string& loc
   return false;
 }
 
-// A fresh directory of mode 0700 for this process alone, under the first of
-// $XDG_RUNTIME_DIR, $TMPDIR and /tmp where one can be made (relative or
-// empty settings are passed over). Throws IoError when none can.
-std::string MakePrivateDirectory() {
-  std::string failedAt = "/tmp";
-  std::string reason = "no directory for scratch files";
-  const char* const bases[] = {std::getenv("XDG_RUNTIME_DIR"), std::getenv("TMPDIR"), "/tmp"};
-  for (const char* base : bases) {
-    if (base == nullptr || base[0] != '/') continue;
-    std::string pattern = base;
-    while (pattern.size() > 1 && pattern.back() == '/') pattern.pop_back();
-    if (pattern != "/") pattern += '/';
-    pattern += PrivateDirectoryPattern;
-    if (::mkdtemp(pattern.data()) != nullptr) return pattern + "/";
-    failedAt = pattern;
-    reason = std::strerror(errno);
-  }
-  throw IoError(failedAt, reason);
-}
 
 bool IsScratchName(const char* name) {
   // The files and the safe writer's partial files of either ("data.dat.part-...").
@@ -159,6 +140,26 @@ void Choose() {
 }
 
 }  // namespace
+
+// A fresh directory of mode 0700 for this process alone, under the first of
+// $XDG_RUNTIME_DIR, $TMPDIR and /tmp where one can be made (relative or
+// empty settings are passed over). Throws IoError when none can.
+std::string MakePrivateDirectory() {
+  std::string failedAt = "/tmp";
+  std::string reason = "no directory for scratch files";
+  const char* const bases[] = {std::getenv("XDG_RUNTIME_DIR"), std::getenv("TMPDIR"), "/tmp"};
+  for (const char* base : bases) {
+    if (base == nullptr || base[0] != '/') continue;
+    std::string pattern = base;
+    while (pattern.size() > 1 && pattern.back() == '/') pattern.pop_back();
+    if (pattern != "/") pattern += '/';
+    pattern += PrivateDirectoryPattern;
+    if (::mkdtemp(pattern.data()) != nullptr) return pattern + "/";
+    failedAt = pattern;
+    reason = std::strerror(errno);
+  }
+  throw IoError(failedAt, reason);
+}
 
 std::string ScratchDirectory() {
   if (!Scratch.chosen || Scratch.programDir != ProgramDir) Choose();

@@ -43,22 +43,18 @@ int Unpack(const std::string& packed, const std::string& outFile) {
   return matched ? ExitOk : ExitChecksumMismatch;
 }
 
-// A directory of mode 0700 that only this run writes into, under $TMPDIR
-// or /tmp, removed with its file when the check is over.
+// A private directory that only this run writes into, removed with its
+// file when the check is over.
 class CPrivateDir {
  public:
-  CPrivateDir() {
-    const char* base = std::getenv("TMPDIR");
-    path_ = std::string(base != nullptr && base[0] == '/' ? base : "/tmp") + "/vexmoor-pack-XXXXXX";
-    if (::mkdtemp(path_.data()) == nullptr) throw resources::IoError(path_, std::strerror(errno));
-  }
+  CPrivateDir() : path_(resources::MakePrivateDirectory()) {}
   ~CPrivateDir() {
     ::unlink(File().c_str());
     ::rmdir(path_.c_str());
   }
   CPrivateDir(const CPrivateDir&) = delete;
   CPrivateDir& operator=(const CPrivateDir&) = delete;
-  std::string File() const { return path_ + "/unpacked"; }
+  std::string File() const { return path_ + "unpacked"; }
 
  private:
   std::string path_;
