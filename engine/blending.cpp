@@ -300,50 +300,92 @@ inline Uint16 FillOne(const TFill& f, uint32_t d) {
 
 #ifdef __SSE2__
 
-// FillChannel in 16-bit lanes: (s - d) * a5 stays within 16 signed bits.
-inline __m128i FillChannels(__m128i s, __m128i d, __m128i a5) {
-  return _mm_add_epi16(d, _mm_srai_epi16(_mm_mullo_epi16(_mm_sub_epi16(s, d), a5), 5));
+// The rectangle's colour and alpha in every lane, worked out once per
+// rectangle. Away from alpha 128 each channel is computed as
+// (d * (32 - a5) + s * a5) >> 5, which is d + floor((s - d) * a5 / 32)
+// with the picture's share s * a5 made in advance; the sum is at most
+// 63 * 32, so it never leaves its 16-bit lane.
+struct TFillLanes {
+  __m128i pixel;  // alpha 128
+  __m128i redShare, greenShare, blueShare, rest;
+};
+
+TFillLanes FillLanes(const TFill& f) {
+  const auto lanes = [](uint32_t value) { return _mm_set1_epi16(static_cast<int16_t>(value)); };
+  const uint32_t a5 = static_cast<uint32_t>(f.a5);
+  return TFillLanes{lanes(f.pixel), lanes((f.pixel >> 11) * a5), lanes(((f.pixel >> 5) & 63) * a5),
+                    lanes((f.pixel & 31) * a5), lanes(32 - a5)};
 }
 
-inline __m128i FillEightValues(const TFill& f, __m128i d) {
-  const __m128i s = _mm_set1_epi16(static_cast<int16_t>(f.pixel));
-  if (f.alpha == 128) {
-    const __m128i half = _mm_set1_epi16(static_cast<int16_t>(HalfMask565));
+template <bool half>
+inline __m128i FillEightValues(const TFillLanes& f, __m128i d) {
+  if constexpr (half) {
+    const __m128i mask = _mm_set1_epi16(static_cast<int16_t>(HalfMask565));
     // Halved before adding, so the sum cannot overflow 16 bits; with the
     // lowest bit of each channel masked off that loses nothing.
     const __m128i sum =
-        _mm_add_epi16(_mm_srli_epi16(_mm_and_si128(s, half), 1), _mm_srli_epi16(_mm_and_si128(d, half), 1));
-    return _mm_add_epi16(sum, _mm_andnot_si128(half, _mm_and_si128(s, d)));
+        _mm_add_epi16(_mm_srli_epi16(_mm_and_si128(f.pixel, mask), 1), _mm_srli_epi16(_mm_and_si128(d, mask), 1));
+    return _mm_add_epi16(sum, _mm_andnot_si128(mask, _mm_and_si128(f.pixel, d)));
+  } else {
+    const __m128i r = _mm_add_epi16(_mm_mullo_epi16(_mm_srli_epi16(d, 11), f.rest), f.redShare);
+    const __m128i g =
+        _mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(_mm_srli_epi16(d, 5), _mm_set1_epi16(63)), f.rest), f.greenShare);
+    const __m128i b = _mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(d, _mm_set1_epi16(31)), f.rest), f.blueShare);
+    // Each sum is 32 times its channel plus a remainder below 32: red moves
+    // up by 6 and loses the remainder to the mask, green keeps its place
+    // once the remainder is masked off, blue moves down by 5.
+    const __m128i red = _mm_and_si128(_mm_slli_epi16(r, 6), _mm_set1_epi16(static_cast<int16_t>(0xF800)));
+    const __m128i green = _mm_andnot_si128(_mm_set1_epi16(31), g);
+    return _mm_or_si128(_mm_or_si128(red, green), _mm_srli_epi16(b, 5));
   }
-  const __m128i a5 = _mm_set1_epi16(static_cast<int16_t>(f.a5));
-  const __m128i five = _mm_set1_epi16(31);
-  const __m128i six = _mm_set1_epi16(63);
-  const __m128i r = FillChannels(_mm_srli_epi16(s, 11), _mm_srli_epi16(d, 11), a5);
-  const __m128i g = FillChannels(_mm_and_si128(_mm_srli_epi16(s, 5), six), _mm_and_si128(_mm_srli_epi16(d, 5), six), a5);
-  const __m128i b = FillChannels(_mm_and_si128(s, five), _mm_and_si128(d, five), a5);
-  return _mm_or_si128(_mm_or_si128(_mm_slli_epi16(r, 11), _mm_slli_epi16(g, 5)), b);
 }
 
-inline void FillEight(const TFill& f, Uint16* to, __m128i keep) {
-  const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
-  const __m128i out = _mm_or_si128(_mm_and_si128(keep, d), _mm_andnot_si128(keep, FillEightValues(f, d)));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(to), out);
+template <bool half>
+inline void FillEight(const TFillLanes& f, Uint16* to) {
+  __m128i* p = reinterpret_cast<__m128i*>(to);
+  _mm_storeu_si128(p, FillEightValues<half>(f, _mm_loadu_si128(p)));
 }
 
-#endif
+// Lanes set in `keep` keep the screen's pixel.
+template <bool half>
+inline void FillEightKeeping(const TFillLanes& f, Uint16* to, __m128i keep) {
+  __m128i* p = reinterpret_cast<__m128i*>(to);
+  const __m128i d = _mm_loadu_si128(p);
+  _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(keep, d), _mm_andnot_si128(keep, FillEightValues<half>(f, d))));
+}
 
 // A row of n pixels, as BlendRow goes through them.
-void FillRow(const TFill& f, Uint16* to, int n, [[maybe_unused]] int before, [[maybe_unused]] int after) {
+template <bool half>
+void FillRow(const TFill& fill, const TFillLanes& f, Uint16* to, int n, int before, int after) {
   int i = 0;
-#ifdef __SSE2__
-  for (; i + 8 <= n; i += 8) FillEight(f, to + i, _mm_setzero_si128());
+  for (; i + 8 <= n; i += 8) FillEight<half>(f, to + i);
   int last = 0;
   if (i < n && LastGroup(i, before, after, last)) {
-    FillEight(f, to + last, LanesOutside(i - last, n - last));
+    FillEightKeeping<half>(f, to + last, LanesOutside(i - last, n - last));
     return;
   }
+  for (; i < n; ++i) to[i] = FillOne(fill, to[i]);
+}
+
+template <bool half>
+void FillRows(const TFill& fill, Uint16* to, int pitch, int before, int after, int width, int height) {
+  const TFillLanes lanes = FillLanes(fill);
+  for (int row = 0; row < height; ++row, to += pitch) FillRow<half>(fill, lanes, to, width, before, after);
+}
+
 #endif
-  for (; i < n; ++i) to[i] = FillOne(f, to[i]);
+
+// Blends the rectangle's rows (alpha 1 to 254).
+void BlendFillRows(const TFill& fill, Uint16* to, int pitch, [[maybe_unused]] int before, [[maybe_unused]] int after,
+                   int width, int height) {
+#ifdef __SSE2__
+  if (fill.alpha == 128) return FillRows<true>(fill, to, pitch, before, after, width, height);
+  return FillRows<false>(fill, to, pitch, before, after, width, height);
+#else
+  for (int row = 0; row < height; ++row, to += pitch) {
+    for (int i = 0; i < width; ++i) to[i] = FillOne(fill, to[i]);
+  }
+#endif
 }
 
 // ------------------------------------------------------------- the probe
@@ -577,14 +619,11 @@ bool OwnFillBlending() {
 
 void BlendFill(Uint16* to, int pitch, int before, int after, int width, int height, uint32_t pixel, uint8_t alpha) {
   if (alpha == 0) return;
-  const TFill fill{pixel, alpha, alpha >> 3};
-  for (int row = 0; row < height; ++row, to += pitch) {
-    if (alpha == 255) {
-      std::fill_n(to, width, static_cast<Uint16>(pixel));
-    } else {
-      FillRow(fill, to, width, before, after);
-    }
+  if (alpha == 255) {
+    for (int row = 0; row < height; ++row, to += pitch) std::fill_n(to, width, static_cast<Uint16>(pixel));
+    return;
   }
+  BlendFillRows(TFill{pixel, alpha, alpha >> 3}, to, pitch, before, after, width, height);
 }
 
 }  // namespace state
