@@ -34,13 +34,6 @@ bool FrameBufferReady();
 // The OpenGL driver has an OpenGL window to draw in (main build only).
 bool OpenGLReady();
 
-// The file a loader reads: in development mode ProgramDir + folder + name +
-// looseExtension; otherwise ProgramDir + folder + name + ".dat" is unpacked
-// into the scratch file (its checksum verdict ignored) and the scratch
-// file's path is returned. Throws IoError when the packed file is missing.
-std::string ResourceFile(const std::string& folder, const std::string& name,
-                         const std::string& looseExtension);
-
 // Loads a BMP picture with SDL_LoadBMP. Null when SDL cannot load it, and
 // also when the surface it returns does not hold together: SDL 1.2 on
 // sdl12-compat hands some damaged files back with 0 or 15 bytes per pixel,

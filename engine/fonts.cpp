@@ -7,6 +7,7 @@
 #include "engine/engine_state.h"
 #include "engine/game.h"
 #include "resources/binary_io.h"
+#include "resources/datafile.h"
 #include "resources/startup.h"
 #ifdef VEXMOOR_OPENGL
 #include "engine/gl_driver.h"
@@ -64,7 +65,7 @@ bool ClipToImage(const TGlyph& glyph, const SDL_Surface* image, int penX, int y,
 
 uint16_t LoadFont(const std::string& name) {
   if (FontBank.Full()) return 0;  // another id would wrap to 0
-  const std::string file = ResourceFile("Fonts/", name, ".fnt");
+  const std::string file = resources::ResourceFile("Fonts/", name, ".fnt");
   SDL_Surface* surface = LoadPicture(file);
   if (surface == nullptr) return 0;
   uint16_t texWidth = 0;
@@ -80,7 +81,7 @@ uint16_t LoadFont(const std::string& name) {
     if (resources::DevelopMode) throw;
     // Named by the packed file, which a player can find; the scratch file
     // is gone by the time the report is read.
-    throw resources::IoError(resources::ProgramDir + "Fonts/" + name + ".dat", error.Reason());
+    throw resources::IoError(resources::ResourcePath("Fonts/", name, ".fnt"), error.Reason());
   } catch (...) {
     SDL_FreeSurface(surface);
     throw;

@@ -27,7 +27,7 @@ TSoundObserver SoundObserver = nullptr;
 
 uint16_t LoadSound(const std::string& name) {
   if (SoundBank.Full()) return 0;  // another id would wrap to 0
-  const std::string file = ResourceFile("Sounds/", name, ".wav");
+  const std::string file = resources::ResourceFile("Sounds/", name, ".wav");
   Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromFile(file.c_str(), "rb"), 1);
   if (chunk == nullptr) return 0;
   auto* sound = new CSound;

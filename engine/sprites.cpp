@@ -33,7 +33,6 @@
 #include "engine/engine_state.h"
 #include "engine/game.h"
 #include "resources/datafile.h"
-#include "resources/startup.h"
 #ifdef VEXMOOR_OPENGL
 #include "engine/gl_driver.h"
 #endif
@@ -363,15 +362,6 @@ uint32_t PixelAt(const uint8_t* p, int bytesPerPixel) {
   }
 }
 
-std::string ResourceFile(const std::string& folder, const std::string& name,
-                         const std::string& looseExtension) {
-  if (resources::DevelopMode) return resources::ProgramDir + folder + name + looseExtension;
-  // Every packed load reuses the one scratch file; the checksum verdict is
-  // deliberately ignored: a damaged file still loads what it restores to.
-  resources::UnpackDataFile(resources::ProgramDir + folder + name + ".dat");
-  return resources::ScratchFilePath();
-}
-
 SDL_Surface* LoadPicture(const std::string& file) {
   SDL_Surface* surface = SDL_LoadBMP(file.c_str());
   if (surface == nullptr) return nullptr;
@@ -455,7 +445,7 @@ void state::ReleaseFillCache() {
 
 uint16_t LoadSprite(const std::string& name, TColor colorKey) {
   if (SpriteBank.Full()) return 0;  // another id would wrap to 0
-  const std::string file = ResourceFile("Sprites/", name, ".bmp");
+  const std::string file = resources::ResourceFile("Sprites/", name, ".bmp");
   SDL_Surface* surface = LoadPicture(file);
   if (surface == nullptr) return 0;
   auto* sprite = new CSprite;

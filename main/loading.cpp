@@ -10,7 +10,7 @@
 #include "main/resource_ids.h"
 #include "main/view.h"
 #include "resources/binary_io.h"
-#include "resources/startup.h"
+#include "resources/datafile.h"
 #include "world/maps.h"
 
 namespace shell {
@@ -56,11 +56,6 @@ constexpr uint8_t CaptionAlpha = 255;
 constexpr int32_t DefaultViewX = 10;
 constexpr int32_t DefaultViewY = 10;
 
-// Where a loader looked for a resource, for the message when it failed.
-std::string ResourcePath(const std::string& folder, const std::string& name, const std::string& looseExtension) {
-  return resources::ProgramDir + folder + name + (resources::DevelopMode ? looseExtension : ".dat");
-}
-
 // Each item starts on a new frame: the picture of the previous step is
 // presented while waiting for it. False when a quit was requested (a
 // termination signal, a window close): loading stops there and the main
@@ -77,7 +72,7 @@ bool BeginLoadStep() {
 bool LoadSpriteStep(const std::string& name) {
   if (!BeginLoadStep()) return false;
   if (game::LoadSprite(name, game::RGB(0, 0, 0)) == 0) {
-    throw resources::IoError(ResourcePath("Sprites/", name, ".bmp"), "picture cannot be loaded");
+    throw resources::IoError(resources::ResourcePath("Sprites/", name, ".bmp"), "picture cannot be loaded");
   }
   return true;
 }
@@ -88,7 +83,7 @@ bool LoadSoundStep(const std::string& name) {
   // frame so the loading screen looks the same.
   if (!game::AudioOpen()) return true;
   if (game::LoadSound(name) == 0) {
-    throw resources::IoError(ResourcePath("Sounds/", name, ".wav"), "sound cannot be loaded");
+    throw resources::IoError(resources::ResourcePath("Sounds/", name, ".wav"), "sound cannot be loaded");
   }
   return true;
 }
@@ -97,7 +92,7 @@ bool LoadSoundStep(const std::string& name) {
 // a missing one: playing on would show the previous level, or none.
 void LoadLevelMap(const std::string& name) {
   if (!maps::LoadMap(name)) {
-    throw resources::IoError(ResourcePath("Maps/", name, ".map"),
+    throw resources::IoError(resources::ResourcePath("Maps/", name, ".map"),
                              "not a map file (the header is not \"DD\" \"MAP \" 1 2)");
   }
 }

@@ -103,6 +103,17 @@ bool UnpackDataFile(const std::string& path) {
   return Unpack(packed, ScratchFilePath());
 }
 
+std::string ResourcePath(const std::string& folder, const std::string& name, const std::string& looseExtension) {
+  return ProgramDir + folder + name + (DevelopMode ? looseExtension : ".dat");
+}
+
+std::string ResourceFile(const std::string& folder, const std::string& name, const std::string& looseExtension) {
+  if (DevelopMode) return ResourcePath(folder, name, looseExtension);
+  // Every packed load reuses the one scratch file.
+  UnpackDataFile(ResourcePath(folder, name, looseExtension));
+  return ScratchFilePath();
+}
+
 bool PackDataFile(const std::string& sourcePath, const std::string& destDir) {
   const size_t slash = sourcePath.rfind('/');
   const std::string fileName = slash == std::string::npos ? sourcePath : sourcePath.substr(slash + 1);

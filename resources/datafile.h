@@ -54,6 +54,18 @@ bool UnpackDataFile(const std::string& path);
 // file; otherwise exactly as UnpackDataFile.
 bool UnpackDataFileTo(const std::string& path, const std::string& outPath);
 
+// Where a loader finds the resource `name` of `folder` ("Sprites/", ...):
+// ProgramDir + folder + name + looseExtension in development mode, otherwise
+// ProgramDir + folder + name + ".dat", the packed file. This is the file a
+// failure is reported against: a player can find and replace it.
+std::string ResourcePath(const std::string& folder, const std::string& name, const std::string& looseExtension);
+// The file a loader reads for that resource: in development mode the loose
+// file; otherwise the packed file is restored into the scratch file (its
+// checksum verdict ignored: a damaged file still loads what it restores to)
+// and the scratch file's path is returned. Throws IoError when the packed
+// file cannot be read.
+std::string ResourceFile(const std::string& folder, const std::string& name, const std::string& looseExtension);
+
 // Packs the loose file at `sourcePath` into destDir + (its file name without
 // the last four characters) + ".dat"; destDir must end in "/" or be empty.
 // The file name must end in a dot and a three-character extension: anything

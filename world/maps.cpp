@@ -91,14 +91,12 @@ void CheckWritable(const TMapFile& map) {
 // scratch file is reported against the packed file, the one a player can
 // find and replace (the scratch file is gone by the time the report is read).
 bool ReadNamedMap(const std::string& name, TMapFile& file) {
-  if (resources::DevelopMode) return ReadMapFile(resources::ProgramDir + "Maps/" + name + ".map", file);
-  const std::string packed = resources::ProgramDir + "Maps/" + name + ".dat";
-  // Every load reuses the scratch file; a checksum mismatch still loads.
-  resources::UnpackDataFile(packed);
+  const std::string path = resources::ResourceFile("Maps/", name, ".map");
   try {
-    return ReadMapFile(resources::ScratchFilePath(), file);
+    return ReadMapFile(path, file);
   } catch (const resources::IoError& error) {
-    throw resources::IoError(packed, error.Reason());
+    if (resources::DevelopMode) throw;
+    throw resources::IoError(resources::ResourcePath("Maps/", name, ".map"), error.Reason());
   }
 }
 
