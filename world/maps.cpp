@@ -61,25 +61,13 @@ std::string NameFromRecord(const char (&record)[NameRecordSize]) {
   return std::string(record, length);
 }
 
-std::string SizeProblem(uint16_t width, uint16_t height) {
-  return "map is " + std::to_string(width) + " x " + std::to_string(height) + " cells, more than the " +
-         std::to_string(MaxMapCells) + " a map may have";
-}
-
 void CheckWritable(const TMapFile& map) {
   if (map.Names.size() > MaxSpriteNames) {
     throw std::invalid_argument("a map holds at most 256 picture names, not " + std::to_string(map.Names.size()));
   }
-  for (const std::string& name : map.Names) {
-    if (name.size() > static_cast<size_t>(MaxNameLength)) {
-      throw std::invalid_argument("picture name \"" + name + "\" is longer than 31 characters");
-    }
-    if (name.find('\0') != std::string::npos) {
-      throw std::invalid_argument("picture name holds a NUL byte");
-    }
-  }
+  for (const std::string& name : map.Names) CheckPictureName(name);
   const size_t cells = static_cast<size_t>(map.Width) * map.Height;
-  if (cells > MaxMapCells) throw std::invalid_argument(SizeProblem(map.Width, map.Height));
+  if (cells > MaxMapCells) throw std::invalid_argument(MapSizeProblem(map.Width, map.Height));
   if (map.Tiles.size() != cells || map.Content.size() != cells || map.Reserved.size() != cells ||
       map.KeyCodes.size() != cells) {
     throw std::invalid_argument("a plane does not hold width x height values");
@@ -101,6 +89,18 @@ bool ReadNamedMap(const std::string& name, TMapFile& file) {
 }
 
 }  // namespace
+
+std::string MapSizeProblem(uint16_t width, uint16_t height) {
+  return "map is " + std::to_string(width) + " x " + std::to_string(height) + " cells, more than the " +
+         std::to_string(MaxMapCells) + " a map may have";
+}
+
+void CheckPictureName(const std::string& name) {
+  if (name.size() > static_cast<size_t>(MaxNameLength)) {
+    throw std::invalid_argument("picture name \"" + name + "\" is longer than 31 characters");
+  }
+  if (name.find('\0') != std::string::npos) throw std::invalid_argument("picture name holds a NUL byte");
+}
 
 CMap* Map = nullptr;
 uint16_t SpriteBase = 0;
@@ -183,7 +183,7 @@ bool ReadMapFile(const std::string& path, TMapFile& map) {
                                        " picture names, more than 256");
   }
   if (static_cast<uint64_t>(read.Width) * read.Height > MaxMapCells) {
-    throw resources::IoError(path, SizeProblem(read.Width, read.Height));
+    throw resources::IoError(path, MapSizeProblem(read.Width, read.Height));
   }
   const uint64_t promised = MapFileLength(read.Width, read.Height, nameCount);
   if (reader.Size() < promised) {

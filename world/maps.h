@@ -99,6 +99,12 @@ constexpr int MapHeaderSize = 16;
 // on cells rather than on a side: at most some 50 MB and a fraction of a
 // second, where the format alone would allow 65535 x 65535.
 constexpr uint32_t MaxMapCells = 1024 * 1024;
+// The words every reader and writer uses for a map over MaxMapCells:
+// "map is W x H cells, more than the 1048576 a map may have".
+std::string MapSizeProblem(uint16_t width, uint16_t height);
+// Throws std::invalid_argument when `name` cannot be written as a picture
+// name record: longer than 31 characters, or holding a NUL.
+void CheckPictureName(const std::string& name);
 
 // A map file as plain data, without the game's Map or SpriteBase: what the
 // tools read and write. Planes hold Width x Height values row by row.

@@ -205,10 +205,7 @@ class TParser {
         map_.Height = static_cast<uint16_t>(ParseNumber(*line, tokens[2], 0, 0xFFFF, "the height"));
         const size_t cells = static_cast<size_t>(map_.Width) * map_.Height;
         if (cells > maps::MaxMapCells) {
-          throw ParseError(line->Number, tokens[1].Column,
-                           "a level of " + std::to_string(map_.Width) + " x " + std::to_string(map_.Height) +
-                               " cells is more than the " + std::to_string(maps::MaxMapCells) +
-                               " a map may have");
+          throw ParseError(line->Number, tokens[1].Column, maps::MapSizeProblem(map_.Width, map_.Height));
         }
         map_.Tiles.assign(cells, 0);
         map_.Content.assign(cells, 0);
@@ -658,13 +655,9 @@ int ContentOfChar(char c) {
 maps::TMapFile ParseLevel(const std::string& text) { return TParser(text).Parse(); }
 
 std::string FormatLevel(const maps::TMapFile& map) {
-  for (const std::string& name : map.Names) {
-    // A map file's reader keeps all 32 characters of a record without a
-    // NUL; neither a level text nor a map file written again can hold them.
-    if (name.size() > static_cast<size_t>(maps::MaxNameLength)) {
-      throw std::invalid_argument("picture name \"" + name + "\" is longer than 31 characters");
-    }
-  }
+  // A map file's reader keeps all 32 characters of a record without a NUL;
+  // neither a level text nor a map file written again can hold them.
+  for (const std::string& name : map.Names) maps::CheckPictureName(name);
   std::string out = "; Vexmoor level in text form (see assets/levels/README.md).\n";
   out += "level " + std::to_string(map.Width) + " " + std::to_string(map.Height) + "\n";
   if (map.TileSize != DefaultTileSize) out += "tilesize " + std::to_string(map.TileSize) + "\n";
