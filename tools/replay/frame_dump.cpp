@@ -21,25 +21,29 @@ class JsonObject {
     Name(name) << (value ? "true" : "false");
     return *this;
   }
-  JsonObject& Codes(const char* name, const std::string& text) {
+  // A list, each element written by `write(out, element)`.
+  template <class Range, class Write>
+  JsonObject& List(const char* name, const Range& elements, Write write) {
     std::ostream& out = Name(name) << '[';
-    for (size_t i = 0; i < text.size(); ++i)
-      out << (i ? ", " : "") << static_cast<int>(static_cast<unsigned char>(text[i]));
+    bool first = true;
+    for (const auto& element : elements) {
+      out << (first ? "" : ", ");
+      write(out, element);
+      first = false;
+    }
     out << ']';
     return *this;
+  }
+  JsonObject& Codes(const char* name, const std::string& text) {
+    return List(name, text, [](std::ostream& out, char c) { out << static_cast<int>(static_cast<unsigned char>(c)); });
   }
   JsonObject& Numbers(const char* name, const std::vector<uint16_t>& values) {
-    std::ostream& out = Name(name) << '[';
-    for (size_t i = 0; i < values.size(); ++i) out << (i ? ", " : "") << values[i];
-    out << ']';
-    return *this;
+    return List(name, values, [](std::ostream& out, uint16_t value) { out << value; });
   }
   JsonObject& Points(const char* name, const std::vector<std::pair<int16_t, int16_t>>& points) {
-    std::ostream& out = Name(name) << '[';
-    for (size_t i = 0; i < points.size(); ++i)
-      out << (i ? ", " : "") << '[' << points[i].first << ", " << points[i].second << ']';
-    out << ']';
-    return *this;
+    return List(name, points, [](std::ostream& out, const std::pair<int16_t, int16_t>& point) {
+      out << '[' << point.first << ", " << point.second << ']';
+    });
   }
   std::string Text() const { return out_.str() + "}"; }
 
