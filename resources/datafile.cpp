@@ -1,11 +1,7 @@
 #include "resources/datafile.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <stdexcept>
 #include <vector>
 

@@ -32,9 +32,8 @@ constexpr const char* PrivateDirectoryPattern = "vexmoor-XXXXXX";
 constexpr int LockAttempts = 8;
 
 struct TScratch {
-  bool chosen = false;
   std::string programDir;  // the ProgramDir the choice was made for
-  std::string directory;   // with its final "/"
+  std::string directory;   // with its final "/"; empty until a choice is made
   bool isPrivate = false;
   int lockFd = -1;
   std::string lockPath;
@@ -102,7 +101,7 @@ void RemoveEntries(const std::string& directory, Wanted wanted) {
 // Gives up the current choice: its files go, a private directory goes with
 // them, and the lock on Data/ is released. Never throws.
 void Release() {
-  if (!Scratch.chosen) return;
+  if (Scratch.directory.empty()) return;
   if (Scratch.isPrivate) {
     // Nobody else writes here: everything in it is this process's.
     RemoveEntries(Scratch.directory, [](const char*) { return true; });
@@ -119,12 +118,9 @@ void Release() {
   Scratch = TScratch();
 }
 
-void ReleaseAtExit() { Release(); }
-
 void Choose() {
   Release();
   TScratch chosen;
-  chosen.chosen = true;
   chosen.programDir = ProgramDir;
   const std::string dataDir = ProgramDir + DataDirectoryName;
   if (TakeDataDirectory(dataDir, chosen.lockFd, chosen.lockPath)) {
@@ -136,7 +132,7 @@ void Choose() {
   Scratch = chosen;
   // Endings that bypass Shutdown and the failure path (a library calling
   // exit) still take the scratch files with them.
-  if (!CleanUpAtExit) CleanUpAtExit = std::atexit(ReleaseAtExit) == 0;
+  if (!CleanUpAtExit) CleanUpAtExit = std::atexit(Release) == 0;
 }
 
 }  // namespace
@@ -162,11 +158,11 @@ std::string MakePrivateDirectory() {
 }
 
 std::string ScratchDirectory() {
-  if (!Scratch.chosen || Scratch.programDir != ProgramDir) Choose();
+  if (Scratch.directory.empty() || Scratch.programDir != ProgramDir) Choose();
   return Scratch.directory;
 }
 
-bool ScratchDirectoryIsPrivate() { return Scratch.chosen && Scratch.isPrivate; }
+bool ScratchDirectoryIsPrivate() { return Scratch.isPrivate; }
 
 std::string ScratchFilePath() { return ScratchDirectory() + ScratchFileName; }
 std::string MusicFilePath() { return ScratchDirectory() + MusicFileName; }

@@ -8,10 +8,8 @@
 // matched), 1 when a checksum did not match, 2 for anything it cannot do.
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
