@@ -3,6 +3,11 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 
+# Where Debian puts sdl12-compat, the second SDL 1.2 library every suite and
+# the benchmark also run on (scripts/ctest-runtimes.sh reads the same name).
+SDL_COMPAT_DIR ?= /usr/lib/$(shell gcc -print-multiarch)/sdl12-compat
+export SDL_COMPAT_DIR
+
 SANITIZER_OPTIONS := ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
 
 .PHONY: run test test-i386 deb bench contact-sheet setup configure build build-asan fuzz clean
@@ -58,14 +63,13 @@ test-i386:
 
 # The benchmark runs once on each SDL 1.2 library installed: the classic one,
 # then sdl12-compat over SDL 2, which lives in its own directory.
-BENCH_COMPAT_SDL ?= /usr/lib/$(shell gcc -dumpmachine)/sdl12-compat
 bench: build
 	cmake --build $(BUILD) --target benchmarks -j $(JOBS)
 	cd $(BUILD) && ./bin/vexmoor-bench
-	@if [ -e $(BENCH_COMPAT_SDL)/libSDL-1.2.so.0 ]; then \
-	  cd $(BUILD) && LD_LIBRARY_PATH=$(BENCH_COMPAT_SDL) ./bin/vexmoor-bench; \
+	@if [ -e $(SDL_COMPAT_DIR)/libSDL-1.2.so.0 ]; then \
+	  cd $(BUILD) && LD_LIBRARY_PATH=$(SDL_COMPAT_DIR) ./bin/vexmoor-bench; \
 	else \
-	  echo "no sdl12-compat in $(BENCH_COMPAT_SDL): benchmarked on the classic SDL only"; \
+	  echo "no sdl12-compat in $(SDL_COMPAT_DIR): benchmarked on the classic SDL only"; \
 	fi
 
 contact-sheet: build
