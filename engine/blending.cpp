@@ -113,6 +113,16 @@ inline Uint16 BlendPixel(uint32_t d, int r, int g, int b, int a) {
 enum TLane { RedLane = 11, GreenLane = 5, BlueLane = 0 };
 constexpr int LaneBits(TLane lane) { return lane == GreenLane ? 6 : 5; }
 
+// Every lane shifted right by n bits, or left by -n.
+template <int n>
+inline __m128i ShiftLanesRight(__m128i v) {
+  if constexpr (n >= 0) {
+    return _mm_srli_epi16(v, n);
+  } else {
+    return _mm_slli_epi16(v, -n);
+  }
+}
+
 // The screen's channel widened to 8 bits.
 template <TRule rule, TLane lane>
 inline __m128i WidenLanes(__m128i d) {
@@ -120,14 +130,7 @@ inline __m128i WidenLanes(__m128i d) {
   constexpr int top = (1 << bits) - 1;
   if constexpr (rule == TRule::RoundUp) {
     // The channel moved to the top of the byte, in one shift and a mask.
-    constexpr int shift = lane + bits - 8;
-    __m128i moved;
-    if constexpr (shift >= 0) {
-      moved = _mm_srli_epi16(d, shift);
-    } else {
-      moved = _mm_slli_epi16(d, -shift);
-    }
-    return _mm_and_si128(moved, _mm_set1_epi16(static_cast<int16_t>(top << (8 - bits))));
+    return _mm_and_si128(ShiftLanesRight<lane + bits - 8>(d), _mm_set1_epi16(static_cast<int16_t>(top << (8 - bits))));
   } else {
     // d * 255 / 31 = 8d + 7d / 31 and d * 255 / 63 = 4d + d / 21, the
     // divisions done as multiplications by 2^16 / 31 and 2^16 / 21 rounded
@@ -169,14 +172,8 @@ inline __m128i BlendLanes(__m128i e, __m128i s, const TAlphaLanes& a) {
 template <TLane lane>
 inline __m128i PlaceLanes(__m128i c) {
   constexpr int bits = LaneBits(lane);
-  constexpr int shift = lane + bits - 8;
-  __m128i moved;
-  if constexpr (shift >= 0) {
-    moved = _mm_slli_epi16(c, shift);
-  } else {
-    moved = _mm_srli_epi16(c, -shift);
-  }
-  return _mm_and_si128(moved, _mm_set1_epi16(static_cast<int16_t>(((1 << bits) - 1) << lane)));
+  return _mm_and_si128(ShiftLanesRight<8 - lane - bits>(c),
+                       _mm_set1_epi16(static_cast<int16_t>(((1 << bits) - 1) << lane)));
 }
 
 inline __m128i LoadBytes(const uint8_t* p) {
@@ -340,15 +337,9 @@ inline __m128i FillEightValues(const TFillLanes& f, __m128i d) {
   }
 }
 
+// Eight pixels from `to` on; lanes set in `keep` keep the screen's pixel.
 template <bool half>
-inline void FillEight(const TFillLanes& f, Uint16* to) {
-  __m128i* p = reinterpret_cast<__m128i*>(to);
-  _mm_storeu_si128(p, FillEightValues<half>(f, _mm_loadu_si128(p)));
-}
-
-// Lanes set in `keep` keep the screen's pixel.
-template <bool half>
-inline void FillEightKeeping(const TFillLanes& f, Uint16* to, __m128i keep) {
+inline void FillEight(const TFillLanes& f, Uint16* to, __m128i keep) {
   __m128i* p = reinterpret_cast<__m128i*>(to);
   const __m128i d = _mm_loadu_si128(p);
   _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(keep, d), _mm_andnot_si128(keep, FillEightValues<half>(f, d))));
@@ -358,10 +349,10 @@ inline void FillEightKeeping(const TFillLanes& f, Uint16* to, __m128i keep) {
 template <bool half>
 void FillRow(const TFill& fill, const TFillLanes& f, Uint16* to, int n, int before, int after) {
   int i = 0;
-  for (; i + 8 <= n; i += 8) FillEight<half>(f, to + i);
+  for (; i + 8 <= n; i += 8) FillEight<half>(f, to + i, _mm_setzero_si128());
   int last = 0;
   if (i < n && LastGroup(i, before, after, last)) {
-    FillEightKeeping<half>(f, to + last, LanesOutside(i - last, n - last));
+    FillEight<half>(f, to + last, LanesOutside(i - last, n - last));
     return;
   }
   for (; i < n; ++i) to[i] = FillOne(fill, to[i]);

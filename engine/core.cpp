@@ -105,7 +105,7 @@ uint32_t Ticks() { return TickSource != nullptr ? TickSource() : SDL_GetTicks();
 void SetWindowIcon(const std::string& iconName) {
   const std::string path = resources::ProgramDir + iconName + ".bmp";
   // A missing icon gives no surface: no icon is set and start-up goes on.
-  SDL_Surface* icon = SDL_LoadBMP(path.c_str());
+  SDL_Surface* icon = LoadPicture(path);
   SDL_WM_SetIcon(icon, nullptr);
   SDL_FreeSurface(icon);
 }
@@ -238,9 +238,19 @@ void SetFrameRate(uint8_t fps) {
   FrameInterval = 1000 / fps;
 }
 
-bool Flip() {
+namespace {
+
+// Milliseconds until the next frame is due by the clock now; 0 once it is.
+uint32_t MsUntilFrame() {
   const uint32_t elapsed = Ticks() - LastFlipTicks;  // unsigned: a clock wrap still subtracts right
-  if (elapsed < static_cast<uint32_t>(FrameInterval)) return false;
+  const uint32_t interval = static_cast<uint32_t>(FrameInterval);
+  return elapsed >= interval ? 0 : interval - elapsed;
+}
+
+}  // namespace
+
+bool Flip() {
+  if (MsUntilFrame() > 0) return false;
   // Measured from this present, not from when the frame was due: a late
   // frame is not made up by hurrying the next ones.
   LastFlipTicks = Ticks();
@@ -275,13 +285,11 @@ void WaitForFrame() {
   if (!FrameWaiting || QuitFlag) return;
   const TSleeper sleep = Sleeper != nullptr ? Sleeper : TickSource == nullptr ? &SleepMicroseconds : nullptr;
   if (sleep == nullptr) return;  // a test clock does not run in real time
-  const uint32_t elapsed = Ticks() - LastFlipTicks;
-  const uint32_t interval = static_cast<uint32_t>(FrameInterval);
-  if (elapsed >= interval) return;
   // A reading `left` ms short of the interval means the frame falls due
   // after more than left - 1 ms: sleeping left - 2 ms, or 250 us when left
   // is 2, always ends before it, by at least one ms or 750 us.
-  const uint32_t left = interval - elapsed;
+  const uint32_t left = MsUntilFrame();
+  if (left == 0) return;
   if (left > WakeMarginMs) {
     sleep((left - WakeMarginMs) * 1000);
   } else if (left > 1) {

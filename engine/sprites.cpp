@@ -242,13 +242,27 @@ void UnlockScreen() {
   if (SDL_MUSTLOCK(Screen)) SDL_UnlockSurface(Screen);
 }
 
+// A 16-bit screen as the blending routines take it: from the visible
+// area's top-left pixel on, `pitch` pixels from row to row, `before` pixels
+// of the screen row before it and `after` from it on.
+struct TScreenRows {
+  Uint16* to;
+  int pitch, before, after;
+};
+
+TScreenRows ScreenRows(const TVisible& v) {
+  const int pitch = Screen->pitch / 2;
+  return TScreenRows{reinterpret_cast<Uint16*>(ScreenAt(v.left, v.top)), pitch, v.left, pitch - v.left};
+}
+
 // Blends the visible part of a picture at alpha (1 to 254).
 void BlendCopies(const TScreenCopies& copies, const SDL_Rect& source, const TVisible& v, uint8_t alpha) {
+  const TScreenRows screen = ScreenRows(v);
   TPictureJob job{};
-  job.to = reinterpret_cast<Uint16*>(ScreenAt(v.left, v.top));
-  job.pitch = Screen->pitch / 2;
-  job.before = v.left;
-  job.after = job.pitch - v.left;
+  job.to = screen.to;
+  job.pitch = screen.pitch;
+  job.before = screen.before;
+  job.after = screen.after;
   job.rows = v.height;
   job.firstRow = source.y + v.skipY;
   job.firstColumn = source.x + v.skipX;
@@ -498,14 +512,14 @@ void DrawKeyed(int16_t x, int16_t y, uint16_t id) { DrawSprite(x, y, id, TDrawKi
 void DrawAlpha(int16_t x, int16_t y, uint16_t id, uint8_t alpha) { DrawSprite(x, y, id, TDrawKind::Blended, alpha); }
 
 bool CopyBytesToScreen(const uint8_t* from, size_t count) {
-  if (!FrameBufferReady() || (SDL_MUSTLOCK(Screen) && SDL_LockSurface(Screen) != 0)) return false;
+  if (!FrameBufferReady() || !LockScreen()) return false;
   const size_t screenBytes = static_cast<size_t>(Screen->pitch) * Screen->h;
   while (count > 0) {
     const size_t n = std::min(count, screenBytes);
     std::memcpy(Screen->pixels, from, n);
     count -= n;
   }
-  if (SDL_MUSTLOCK(Screen)) SDL_UnlockSurface(Screen);
+  UnlockScreen();
   return true;
 }
 
@@ -521,9 +535,8 @@ void FillRect(int16_t x, int16_t y, uint16_t w, uint16_t h, TColor color) {
   if (!LiteralDrawing && OwnFillBlending()) {
     TVisible v;
     if (!Clip(x, y, w, h, v) || !LockScreen()) return;
-    const int pitch = Screen->pitch / 2;
-    BlendFill(reinterpret_cast<Uint16*>(ScreenAt(v.left, v.top)), pitch, v.left, pitch - v.left, v.width, v.height, pixel,
-              color.A);
+    const TScreenRows screen = ScreenRows(v);
+    BlendFill(screen.to, screen.pitch, screen.before, screen.after, v.width, v.height, pixel, color.A);
     UnlockScreen();
     return;
   }
