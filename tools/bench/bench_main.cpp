@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -214,16 +215,20 @@ void DrawFrame(const std::vector<TDraw>& frame) {
   }
 }
 
-// Pixels of the area (sx, sy, w, h) of a picture drawn at (x, y) that land
-// on the screen, counting only pixels other than the key when keyed.
-long WrittenPixels(const TPicture& p, int sx, int sy, int w, int h, int x, int y, bool keyed) {
+// Pixels of a w x h area drawn at (x, y) that land on the screen.
+long VisiblePixels(int x, int y, int w, int h) {
+  const long columns = std::max(0, std::min(x + w, ScreenWidth) - std::max(x, 0));
+  const long rows = std::max(0, std::min(y + h, ScreenHeight) - std::max(y, 0));
+  return columns * rows;
+}
+
+// Pixels of the area (sx, sy, w, h) of a picture drawn keyed at (x, y) that
+// land on the screen and are not the key.
+long KeyedPixels(const TPicture& p, int sx, int sy, int w, int h, int x, int y) {
   long n = 0;
   for (int row = 0; row < h; ++row) {
     for (int column = 0; column < w; ++column) {
-      const int screenX = x + column;
-      const int screenY = y + row;
-      if (screenX < 0 || screenY < 0 || screenX >= ScreenWidth || screenY >= ScreenHeight) continue;
-      if (!keyed || !(p.at(sx + column, sy + row) == Key)) ++n;
+      if (VisiblePixels(x + column, y + row, 1, 1) == 1 && !(p.at(sx + column, sy + row) == Key)) ++n;
     }
   }
   return n;
@@ -231,25 +236,28 @@ long WrittenPixels(const TPicture& p, int sx, int sy, int w, int h, int x, int y
 
 // The bytes the frame writes into the screen, overdraw included.
 long FrameBytes(const std::vector<TDraw>& frame, const TMedia& m) {
-  const TPicture whole(ScreenWidth, ScreenHeight);
   long pixels = 0;
   for (const TDraw& d : frame) {
     switch (d.kind) {
-      case TDraw::Opaque:
+      case TDraw::Opaque: {
+        const TPicture& p = m.pictures[d.id - 1];
+        pixels += VisiblePixels(d.x, d.y, p.w, p.h);
+        break;
+      }
       case TDraw::Keyed:
       case TDraw::Alpha: {
         const TPicture& p = m.pictures[d.id - 1];
-        pixels += WrittenPixels(p, 0, 0, p.w, p.h, d.x, d.y, d.kind != TDraw::Opaque);
+        pixels += KeyedPixels(p, 0, 0, p.w, p.h, d.x, d.y);
         break;
       }
       case TDraw::Fill:
-        pixels += WrittenPixels(whole, 0, 0, d.w, d.h, d.x, d.y, false);
+        pixels += VisiblePixels(d.x, d.y, d.w, d.h);
         break;
       case TDraw::Text:
         for (size_t i = 0; i < d.text.size(); ++i) {
           const int c = static_cast<unsigned char>(d.text[i]);
-          pixels += WrittenPixels(m.fontImage, c % 16 * GlyphW, c / 16 * GlyphH, GlyphW, GlyphH,
-                                  d.x + static_cast<int>(i) * GlyphW, d.y, true);
+          pixels += KeyedPixels(m.fontImage, c % 16 * GlyphW, c / 16 * GlyphH, GlyphW, GlyphH,
+                                d.x + static_cast<int>(i) * GlyphW, d.y);
         }
         break;
     }
@@ -274,8 +282,8 @@ double Median(std::vector<double> times) {
   return times[times.size() / 2];
 }
 
-// The ways a frame is drawn.
-enum class TWay { Engine, SdlBlending, Literal };
+// The ways a frame is drawn, and the copy it is measured against.
+enum class TWay { Engine, SdlBlending, Literal, Bound };
 
 void Select(TWay way) {
   game::SetLiteralDrawing(way == TWay::Literal);
@@ -298,32 +306,33 @@ struct TTimes {
 // is counted.
 TTimes MedianTimes(const std::vector<TDraw>& frame, long bytes) {
   const std::vector<uint8_t> from(static_cast<size_t>(ScreenWidth) * ScreenHeight * BytesPerPixel, 0x5A);
-  std::vector<double> times[4];
+  constexpr TWay Ways[] = {TWay::Engine, TWay::SdlBlending, TWay::Literal, TWay::Bound};
+  std::vector<double> times[std::size(Ways)];
   TTimes t{};
   for (int round = 0; round < Rounds; ++round) {
-    for (int way = 0; way < 4; ++way) {
-      if (way < 3) Select(static_cast<TWay>(way));
+    for (const TWay way : Ways) {
+      std::vector<double>& wayTimes = times[static_cast<int>(way)];
+      if (way != TWay::Bound) Select(way);
       for (int n = 0; n < WarmUpFrames + TimedFrames / Rounds; ++n) {
         const double start = ThreadMs();
-        if (way < 3) {
-          DrawFrame(frame);
-        } else {
+        if (way == TWay::Bound) {
           game::CopyBytesToScreen(from.data(), static_cast<size_t>(bytes));
+        } else {
+          DrawFrame(frame);
         }
         const double end = ThreadMs();
         game::Flip();
-        if (n >= WarmUpFrames) times[way].push_back(end - start);
+        if (n >= WarmUpFrames) wayTimes.push_back(end - start);
       }
-      if (way == 0 || way == 3) {
-        const std::vector<double> round(times[way].end() - TimedFrames / Rounds, times[way].end());
-        (way == 0 ? t.engineRounds : t.boundRounds).push_back(Median(round));
-      }
+      const double roundMedian = Median(std::vector<double>(wayTimes.end() - TimedFrames / Rounds, wayTimes.end()));
+      if (way == TWay::Engine) t.engineRounds.push_back(roundMedian);
+      if (way == TWay::Bound) t.boundRounds.push_back(roundMedian);
     }
   }
-  t.engine = Median(times[0]);
-  t.handed = Median(times[1]);
-  t.literal = Median(times[2]);
-  t.bound = Median(times[3]);
+  t.engine = Median(times[static_cast<int>(TWay::Engine)]);
+  t.handed = Median(times[static_cast<int>(TWay::SdlBlending)]);
+  t.literal = Median(times[static_cast<int>(TWay::Literal)]);
+  t.bound = Median(times[static_cast<int>(TWay::Bound)]);
   return t;
 }
 
@@ -375,7 +384,6 @@ int main() {
               static_cast<double>(bytes) / (ScreenWidth * ScreenHeight * BytesPerPixel));
   std::printf("both ways draw the same picture: %s\n", same ? "yes" : "NO");
   const TTimes t = MedianTimes(frame, bytes);
-  Select(TWay::Engine);
   game::Shutdown();
   std::printf("translucent draws handed to SDL: %.3f ms median; same picture: %s\n", t.handed, sameHanded ? "yes" : "NO");
   std::printf("speed-up: %.1fx; %.1fx the bound\n", t.literal / t.engine, t.engine / t.bound);

@@ -90,26 +90,28 @@ bool ReportPacing() {
   TChildRun run = RunChild(VEXMOOR_PACING_PROGRAM);
   TMode spin, sleep;
   long long titleNs = 0;
+  unsigned blocks = 0;
   std::istringstream lines(run.out);
   for (std::string line; std::getline(lines, line);) {
     std::istringstream words(line);
     std::string key, mode;
     words >> key;
     if (key == "title-frame-ns") words >> titleNs;
+    if (key == "pacing-blocks") words >> blocks;
     if (key != "pacing") continue;
     words >> mode;
     TMode& m = mode == "spin" ? spin : sleep;
     m.seen = static_cast<bool>(words >> m.count >> m.mean >> m.p99 >> m.worst >> m.cpu);
   }
-  if (run.error.empty() && (!spin.seen || !sleep.seen || titleNs == 0)) run.error = "unexpected output from the pacing run";
+  if (run.error.empty() && (!spin.seen || !sleep.seen || titleNs == 0 || blocks == 0)) run.error = "unexpected output from the pacing run";
   if (!run.error.empty()) {
     std::fprintf(stderr, "vexmoor-bench: %s\n", run.error.c_str());
     std::printf("pacing: not measured\nstart-up: not measured\n");
     return false;
   }
   std::printf("pacing run: real game, dummy drivers, real clock, play screen; %zu + %zu presents in alternating blocks "
-              "of 50; worst lateness (longest interval beyond %.0f ms): spin %.3f ms, sleep %.3f ms\n",
-              spin.count, sleep.count, FrameIntervalMs, spin.worst - FrameIntervalMs, sleep.worst - FrameIntervalMs);
+              "of %u; worst lateness (longest interval beyond %.0f ms): spin %.3f ms, sleep %.3f ms\n",
+              spin.count, sleep.count, blocks, FrameIntervalMs, spin.worst - FrameIntervalMs, sleep.worst - FrameIntervalMs);
   std::printf("pacing: spin mean %.3f ms p99 %.3f ms; sleep mean %.3f ms p99 %.3f ms; cpu spin %.1f%% sleep %.1f%%\n",
               spin.mean, spin.p99, sleep.mean, sleep.p99, spin.cpu, sleep.cpu);
   std::printf("start-up: %.0f ms to the first title frame; peak memory %.1f MB\n", (titleNs - run.spawnNs) / 1e6,

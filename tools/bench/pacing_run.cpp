@@ -112,6 +112,7 @@ int main() {
                  timer.polling.size() + timer.sleeping.size());
     return 1;
   }
+  std::printf("pacing-blocks %u\n", BlockIntervals);
   PrintMode("spin", timer.polling);
   PrintMode("sleep", timer.sleeping);
   return 0;
