@@ -164,7 +164,10 @@ TEST_F(FrameWaitTest, DoesNotSleepWhenNothingIsToBeWaitedFor) {
     Now = c.at;
     game::WaitForFrame();
     EXPECT_EQ(Sleeps, 0u);
-    EXPECT_EQ(Readings, 0u);
+    // Only the counting clock counts: a test clock is not even read.
+    if (!c.sleeper) {
+      EXPECT_EQ(Readings, 0u);
+    }
   }
 }
 

@@ -12,11 +12,6 @@
 
 namespace {
 
-bool Same(const maps::TMapFile& a, const maps::TMapFile& b) {
-  return a.Width == b.Width && a.Height == b.Height && a.TileSize == b.TileSize && a.Names == b.Names &&
-         a.Tiles == b.Tiles && a.Content == b.Content && a.Reserved == b.Reserved && a.KeyCodes == b.KeyCodes;
-}
-
 // A found route walks from the start through enterable cells to an exit.
 void CheckRoute(const maps::TMapFile& map, const levelcheck::TCheck& check) {
   if (!check.Route.Found) return;
@@ -72,6 +67,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const leveltext::ParseError& error) {
     fuzz::Broken(std::string("a decompiled map does not compile: ") + error.what());
   }
-  if (!Same(map, again)) fuzz::Broken("a decompiled map compiles to another map");
+  if (!fuzz::SameMap(map, again)) fuzz::Broken("a decompiled map compiles to another map");
   return 0;
 }

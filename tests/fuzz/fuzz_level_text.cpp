@@ -11,11 +11,6 @@
 
 namespace {
 
-bool Same(const maps::TMapFile& a, const maps::TMapFile& b) {
-  return a.Width == b.Width && a.Height == b.Height && a.TileSize == b.TileSize && a.Names == b.Names &&
-         a.Tiles == b.Tiles && a.Content == b.Content && a.Reserved == b.Reserved && a.KeyCodes == b.KeyCodes;
-}
-
 void CheckPlanes(const maps::TMapFile& map) {
   const size_t cells = static_cast<size_t>(map.Width) * map.Height;
   if (cells > maps::MaxMapCells) fuzz::Broken("a level above the cell limit compiled");
@@ -45,12 +40,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const leveltext::ParseError& error) {
     fuzz::Broken(std::string("a formatted level does not compile: ") + error.what() + "\n" + text);
   }
-  if (!Same(map, again)) fuzz::Broken("a formatted level compiles to another map:\n" + text);
+  if (!fuzz::SameMap(map, again)) fuzz::Broken("a formatted level compiles to another map:\n" + text);
   if (leveltext::FormatLevel(again) != text) fuzz::Broken("formatting is not stable");
 
   const std::string path = fuzz::WorkDir() + "level.map";
   maps::WriteMapFile(path, map);
   maps::TMapFile read;
-  if (!maps::ReadMapFile(path, read) || !Same(map, read)) fuzz::Broken("the written map reads back differently");
+  if (!maps::ReadMapFile(path, read) || !fuzz::SameMap(map, read)) {
+    fuzz::Broken("the written map reads back differently");
+  }
   return 0;
 }

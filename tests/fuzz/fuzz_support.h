@@ -6,7 +6,16 @@
 #include <cstdint>
 #include <string>
 
+#include "world/maps.h"
+
 namespace fuzz {
+
+// Whether two maps hold the same level: size, tile size, names and planes
+// (trailing bytes after the planes do not count).
+inline bool SameMap(const maps::TMapFile& a, const maps::TMapFile& b) {
+  return a.Width == b.Width && a.Height == b.Height && a.TileSize == b.TileSize && a.Names == b.Names &&
+         a.Tiles == b.Tiles && a.Content == b.Content && a.Reserved == b.Reserved && a.KeyCodes == b.KeyCodes;
+}
 
 // A private directory for this process, with its final "/"; created at the
 // first call and removed with everything in it when the process ends

@@ -4,12 +4,11 @@
 // sanitizer report, and nothing left behind.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <iterator>
 
 #include "resources/datafile.h"
 #include "tests/game/support.h"
+#include "tests/engine/test_media.h"
 #include "tests/game/test_paths.h"
 
 namespace vxtest {
@@ -18,29 +17,23 @@ namespace {
 constexpr double LoadSeconds = 90;
 using TBytes = std::vector<uint8_t>;
 
-TBytes ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testmedia::WriteFile;
 
-void WriteBytes(const fs::path& path, const TBytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+TBytes ReadBytes(const fs::path& path) {
+  const std::string text = ReadText(path);
+  return TBytes(text.begin(), text.end());
 }
 
 // The packed form of `loose` as the game's packer writes it.
 TBytes Packed(const TBytes& loose, const std::string& extension) {
   TempDir work;
   const fs::path source = work.Path() / ("x." + extension);
-  WriteBytes(source, loose);
+  WriteFile(source, loose);
   resources::PackDataFile(source, work.Path().string() + "/");
   return ReadBytes(work.Path() / "x.dat");
 }
 
-void Put16(TBytes& bytes, uint16_t value) {
-  bytes.push_back(static_cast<uint8_t>(value));
-  bytes.push_back(static_cast<uint8_t>(value >> 8));
-}
+void Put16(TBytes& bytes, uint16_t value) { testmedia::PutLe(bytes, value, 2); }
 
 // A map file header ("DD" "MAP " 1 2, W, H, tile size 64, N) with N name
 // records and, when asked, the planes of W x H cells.
@@ -62,23 +55,7 @@ TBytes MapFile(uint16_t width, uint16_t height, uint16_t names, bool planes) {
 fs::path Shipped(const std::string& file) { return fs::path(InstallDir) / file; }
 
 // A 2 x 2 24-bit picture: a loadable image, too short to hold a glyph table.
-TBytes TinyBmp() {
-  TBytes bytes = {'B', 'M'};
-  auto put32 = [&](uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
-  };
-  put32(70);
-  put32(0);
-  put32(54);
-  put32(40);
-  put32(2);
-  put32(2);
-  Put16(bytes, 1);
-  Put16(bytes, 24);
-  for (int i = 0; i < 6; ++i) put32(0);
-  bytes.resize(70, 0x80);
-  return bytes;
-}
+TBytes TinyBmp() { return testmedia::Bmp24(testmedia::TPicture(2, 2, {0x80, 0x80, 0x80})); }
 
 TBytes Corrupted(TBytes packed) {
   // The body's first bytes: the picture's own header.
@@ -105,7 +82,7 @@ struct THostileCase {
 void PrintTo(const THostileCase& c, std::ostream* out) { *out << c.name; }
 
 void PutPacked(const fs::path& target, const TBytes& loose, const std::string& extension) {
-  WriteBytes(target, Packed(loose, extension));
+  WriteFile(target, Packed(loose, extension));
 }
 
 std::vector<THostileCase> Cases() {
@@ -138,12 +115,12 @@ std::vector<THostileCase> Cases() {
        "map is 2048 x 2048 cells"},
       {"SparseHugeLooseMap", "Maps/level1.map",
        [sparseLoose](const fs::path& t) {
-         WriteBytes(t, MapFile(65535, 65535, 0, false));
+         WriteFile(t, MapFile(65535, 65535, 0, false));
          fs::resize_file(t, sparseLoose);
        },
        "map is 65535 x 65535 cells", true},
       {"CorruptPackedSprite", "Sprites/medkit.dat",
-       [](const fs::path& t) { WriteBytes(t, Corrupted(ReadBytes(Shipped("Sprites/medkit.dat")))); },
+       [](const fs::path& t) { WriteFile(t, Corrupted(ReadBytes(Shipped("Sprites/medkit.dat")))); },
        "picture cannot be loaded"},
       {"SpriteWithANonsenseFormat", "Sprites/medkit.dat",
        [](const fs::path& t) {
@@ -154,16 +131,16 @@ std::vector<THostileCase> Cases() {
        },
        "picture cannot be loaded"},
       {"CorruptPackedFont", FontFile,
-       [](const fs::path& t) { WriteBytes(t, Corrupted(ReadBytes(Shipped(FontFile)))); }, "font cannot be loaded"},
+       [](const fs::path& t) { WriteFile(t, Corrupted(ReadBytes(Shipped(FontFile)))); }, "font cannot be loaded"},
       {"FontWithoutGlyphTable", FontFile, [](const fs::path& t) { PutPacked(t, TinyBmp(), "fnt"); },
        "2048-byte glyph table"},
       {"SoundThatIsNoWave", "Sounds/step.dat", [](const fs::path& t) { PutPacked(t, {'n', 'o', 'p', 'e'}, "wav"); },
        "sound cannot be loaded"},
-      {"EmptyPackedMap", "Maps/level1.dat", [](const fs::path& t) { WriteBytes(t, {}); }, "12-byte header"},
-      {"EmptyPackedSprite", "Sprites/medkit.dat", [](const fs::path& t) { WriteBytes(t, {}); }, "12-byte header"},
-      {"EmptyPackedFont", FontFile, [](const fs::path& t) { WriteBytes(t, {}); }, "12-byte header"},
-      {"EmptyPackedSound", "Sounds/step.dat", [](const fs::path& t) { WriteBytes(t, {}); }, "12-byte header"},
-      {"EmptyLooseMap", "Maps/level1.map", [](const fs::path& t) { WriteBytes(t, {}); }, "shorter than a map header",
+      {"EmptyPackedMap", "Maps/level1.dat", [](const fs::path& t) { WriteFile(t, {}); }, "12-byte header"},
+      {"EmptyPackedSprite", "Sprites/medkit.dat", [](const fs::path& t) { WriteFile(t, {}); }, "12-byte header"},
+      {"EmptyPackedFont", FontFile, [](const fs::path& t) { WriteFile(t, {}); }, "12-byte header"},
+      {"EmptyPackedSound", "Sounds/step.dat", [](const fs::path& t) { WriteFile(t, {}); }, "12-byte header"},
+      {"EmptyLooseMap", "Maps/level1.map", [](const fs::path& t) { WriteFile(t, {}); }, "shorter than a map header",
        true},
       {"DirectoryForPackedMap", "Maps/level1.dat", [](const fs::path& t) { fs::create_directory(t); }, ""},
       {"DirectoryForPackedSprite", "Sprites/medkit.dat", [](const fs::path& t) { fs::create_directory(t); }, ""},

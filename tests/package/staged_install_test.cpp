@@ -21,7 +21,9 @@ const char* const ResourceFolders[] = {"Sprites", "Fonts", "Sounds", "Music", "M
 
 class StagedInstallation : public ::testing::Test {
  protected:
+  // One installation serves both suites; it goes when the program ends.
   static void SetUpTestSuite() {
+    if (Root) return;
     Root = std::make_unique<TempDir>();
     Stage = Root->Path() / "stage";
     const TProcessResult install = RunProgram({VEXMOOR_TEST_CMAKE, "--install", BuildDir().string(), "--prefix", "/usr"},
@@ -29,7 +31,6 @@ class StagedInstallation : public ::testing::Test {
     InstallStatus = install.exited ? install.status : -1;
     InstallOutput = install.out + install.err;
   }
-  static void TearDownTestSuite() { Root.reset(); }
   void SetUp() override { ASSERT_EQ(InstallStatus, 0) << InstallOutput; }
 
   static fs::path Staged(const std::string& path) { return Stage / path; }
