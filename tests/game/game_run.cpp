@@ -1,9 +1,14 @@
 #include "tests/game/game_run.h"
 
+#include <gtest/gtest.h>
+
+#include <sstream>
 #include <stdexcept>
 
 #include "engine/game.h"
 #include "main/game_vars.h"
+#include "tests/game/test_paths.h"
+#include "tests/support/process.h"
 #include "tools/replay/replay_run.h"
 
 namespace vxtest {
@@ -114,6 +119,26 @@ uint32_t GameRun::FirstFrame(uint32_t from, const std::function<bool(const TSnap
   for (uint32_t n = from + 1; n <= frames_.size(); ++n)
     if (test(frames_[n - 1])) return n;
   return 0;
+}
+
+constexpr int ShippedLevels = 4;
+
+std::map<uint16_t, std::string> ShippedRoutes() {
+  std::vector<std::string> command = {std::string(BinDir) + "/vexmoor-levelcheck"};
+  for (int n = 1; n <= ShippedLevels; ++n)
+    command.push_back(std::string(InstallDir) + "/Maps/level" + std::to_string(n) + ".map");
+  const TProcessResult result = RunProgram(command, InstallDir);
+  EXPECT_EQ(result.status, 0) << result.err;
+  std::map<uint16_t, std::string> routes;
+  std::istringstream lines(result.out);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t at = line.find(": route ");
+    if (at == std::string::npos) continue;
+    const std::string path = line.substr(0, at);
+    const size_t digit = path.rfind("level") + 5;
+    routes[static_cast<uint16_t>(std::stoi(path.substr(digit)))] = line.substr(at + 8);
+  }
+  return routes;
 }
 
 }  // namespace vxtest

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -62,6 +63,10 @@ TSnapshot TakeSnapshot(uint32_t frame);
 
 // Walks a route (letters U, D, L, R, as vexmoor-levelcheck prints them) the
 // way a player does: the next move's arrow is held only in play and at rest.
+// The routes vexmoor-levelcheck prints for the shipped maps, by level
+// number: the arrow moves from the start to an exit.
+std::map<uint16_t, std::string> ShippedRoutes();
+
 struct TRouteWalker {
   std::string route;
   size_t next = 0;    // moves made so far

@@ -211,18 +211,8 @@ TEST(Installation, ProgramFromADirectoryDeeperThan300CharactersReachesTheTitle) 
   EXPECT_EQ(places.Leftovers(), std::vector<std::string>{});
 }
 
-// The route vexmoor-levelcheck finds through a level.
-std::string Route(const fs::path& map) {
-  const TProcessResult result = RunProgram({std::string(BinDir) + "/vexmoor-levelcheck", map.string()}, InstallDir);
-  EXPECT_EQ(result.status, 0) << result.err;
-  const size_t at = result.out.find(": route ");
-  if (at == std::string::npos) return "";
-  const size_t end = result.out.find('\n', at);
-  return result.out.substr(at + 8, end - at - 8);
-}
-
 TEST(Installation, LevelOnePlaysFromADirectoryDeeperThan300Characters) {
-  const std::string route = Route(fs::path(InstallDir) / "Maps" / "level1.map");
+  const std::string route = ShippedRoutes().at(1);
   ASSERT_FALSE(route.empty());
   TempDir base;
   const fs::path deep = DeepDirectory(base.Path());

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sstream>
 
 #include "main/game_vars.h"
 #include "tests/game/game_run.h"
@@ -16,25 +15,6 @@ namespace {
 using namespace shell;
 
 constexpr uint16_t LevelCount = 4;
-
-// The routes vexmoor-levelcheck prints for the shipped maps, by level.
-std::map<uint16_t, std::string> ShippedRoutes() {
-  std::vector<std::string> command = {std::string(BinDir) + "/vexmoor-levelcheck"};
-  for (int n = 1; n <= LevelCount; ++n)
-    command.push_back(std::string(InstallDir) + "/Maps/level" + std::to_string(n) + ".map");
-  const TProcessResult result = RunProgram(command, InstallDir);
-  EXPECT_EQ(result.status, 0) << result.err;
-  std::map<uint16_t, std::string> routes;
-  std::istringstream lines(result.out);
-  for (std::string line; std::getline(lines, line);) {
-    const size_t at = line.find(": route ");
-    if (at == std::string::npos) continue;
-    const std::string path = line.substr(0, at);
-    const size_t digit = path.rfind("level") + 5;
-    routes[static_cast<uint16_t>(std::stoi(path.substr(digit)))] = line.substr(at + 8);
-  }
-  return routes;
-}
 
 // What happened on one level.
 struct TLevelPlay {
@@ -59,7 +39,6 @@ TEST(Playthrough, EveryShippedLevelAlongItsRouteThenLevelOneAgain) {
 
   GameRun run;
   run.keys = [&](uint32_t frame) -> replay::TKeySet {
-    walker.held = false;
     if (frame == 1) return replay::KeyBit("space");
     walker.route = routes.at(Level);
     return walker.Keys();

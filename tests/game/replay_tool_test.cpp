@@ -232,9 +232,7 @@ TEST(ReplayToolEvents, DumpListsTheSoundsAndBurstsOfEachFrame) {
                   (work.Path() / "mine.keys").string(), "--frames", "170", "--dump", (work.Path() / "d.json").string()},
                  work.Path());
   ASSERT_EQ(result.status, 0) << result.err;
-  std::ifstream dump(work.Path() / "d.json");
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(dump, line);) lines.push_back(line);
+  const std::vector<std::string> lines = Lines(ReadText(work.Path() / "d.json"));
   ASSERT_EQ(lines.size(), 170u);
 
   // Frame by frame: the countdown's entry sound (8) with Space, a step (1)

@@ -19,10 +19,6 @@ using namespace resources;
 
 namespace {
 
-// x.bmp holding "abc", packed.
-const std::vector<uint8_t> WorkedExample = {0x44, 0x44, 0x44, 0x01, 0x00, 0x00, 0x00, 0x87,
-                                            0xC7, 0x9D, 0xA4, 0xF8, 0xA7, 0xD9, 0x72};
-
 class DataFileTest : public ::testing::Test {
  protected:
   void SetUp() override { ProgramDir = dir.Slash(); }

@@ -25,10 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// x.bmp holding "abc", packed.
-const std::vector<uint8_t> WorkedExample = {0x44, 0x44, 0x44, 0x01, 0x00, 0x00, 0x00, 0x87,
-                                            0xC7, 0x9D, 0xA4, 0xF8, 0xA7, 0xD9, 0x72};
-
 // Sets an environment variable (or unsets it) for one scope.
 class EnvSetting {
  public:

@@ -1,4 +1,5 @@
-// A fresh temporary directory for one test, removed with everything in it.
+// What the resource tests share: a fresh temporary directory for one test,
+// removed with everything in it, and a packed file worked out by hand.
 #pragma once
 
 #include <cstdlib>
@@ -7,6 +8,10 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+// x.bmp holding "abc", packed.
+inline const std::vector<uint8_t> WorkedExample = {0x44, 0x44, 0x44, 0x01, 0x00, 0x00, 0x00, 0x87,
+                                                   0xC7, 0x9D, 0xA4, 0xF8, 0xA7, 0xD9, 0x72};
 
 class TempDir {
  public:
