@@ -178,12 +178,6 @@ TEST_F(FontLoadTest, PackedFontIsReadFromTheScratchFile) {
   EXPECT_EQ(At(5, 7), Green);
 }
 
-}  // namespace
-}  // namespace enginetest
-
-namespace enginetest {
-namespace {
-
 TEST_F(FontLoadTest, ReleasingTheFontsEmptiesTheBank) {
   testmedia::WriteFile(dir.Path() + "Fonts/one.fnt", testmedia::FontFile(FontPicture(), FontTable()));
   ASSERT_EQ(game::LoadFont("one"), 1);

@@ -341,12 +341,6 @@ TEST_F(SpriteLoadTest, ConvertedDrawingMatchesLiteralDrawingPixelForPixel) {
   }
 }
 
-}  // namespace
-}  // namespace enginetest
-
-namespace enginetest {
-namespace {
-
 // Pictures whose bits-per-pixel field is nonsense. SDL 1.2 on sdl12-compat
 // loads such files as surfaces with 0 or 15 bytes per pixel, a pitch
 // shorter than a row, or 23 bits with a channel lost 255 bits; the classic

@@ -65,12 +65,6 @@ void EndWith(Child& game, int signal) {
   EXPECT_EQ(result.err, "");
 }
 
-std::string Failure(Child& game) {
-  const TProcessResult result = game.Wait(0);
-  return "status " + std::to_string(result.status) + ", signal " + std::to_string(result.signal) + ": " +
-         result.err;
-}
-
 TEST(Installation, TwoCopiesStartedTogetherFiveTimesBothReachTheTitleAndLeaveNothing) {
   for (int round = 1; round <= 5; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
@@ -83,8 +77,8 @@ TEST(Installation, TwoCopiesStartedTogetherFiveTimesBothReachTheTitleAndLeaveNot
     ASSERT_TRUE(WaitFor(
         [&] { return places.SharedMusic() + places.PrivateMusic() == 2 || !first.Running() || !second.Running(); },
         LoadSeconds));
-    ASSERT_TRUE(first.Running()) << Failure(first);
-    ASSERT_TRUE(second.Running()) << Failure(second);
+    ASSERT_TRUE(first.Running()) << Describe(first.Wait(0));
+    ASSERT_TRUE(second.Running()) << Describe(second.Wait(0));
     // One copy has Data/, the other a directory of its own.
     EXPECT_EQ(places.SharedMusic(), 1);
     EXPECT_EQ(places.PrivateMusic(), 1);
@@ -121,7 +115,7 @@ TEST_P(Endings, EndWithStatusZeroAndNoScratchFiles) {
     ASSERT_TRUE(WaitFor([&] { return places.SharedMusic() == 1 || !game.Running(); }, LoadSeconds));
     Pause(0.3);
   }
-  ASSERT_TRUE(game.Running()) << Failure(game);
+  ASSERT_TRUE(game.Running()) << Describe(game.Wait(0));
   EndWith(game, GetParam().signal);
   EXPECT_EQ(places.Leftovers(), std::vector<std::string>{});
 }
@@ -134,25 +128,11 @@ INSTANTIATE_TEST_SUITE_P(Signals, Endings,
                                   (info.param.whileLoading ? "WhileLoading" : "AtTheTitle");
                          });
 
-// Every file and directory under `dir` with its mode and size, one a line.
-std::string Listing(const fs::path& dir) {
-  std::ostringstream listing;
-  std::map<std::string, std::string> lines;
-  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-    struct stat info;
-    ::lstat(entry.path().c_str(), &info);
-    lines[entry.path().string()] = std::to_string(info.st_mode) + " " + std::to_string(info.st_size) + " " +
-                                   std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec);
-  }
-  for (const auto& [path, line] : lines) listing << path << " " << line << "\n";
-  return listing.str();
-}
-
 TEST(Installation, ReadOnlyInstallationPlaysForAnOrdinaryUserFromAPrivateDirectory) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a root-owned installation for an ordinary user";
-  const std::string setpriv = OnPath("setpriv");
+  const bool setpriv = !OnPath("setpriv").empty();
   const struct passwd* nobody = ::getpwnam("nobody");
-  if (setpriv.empty() || nobody == nullptr) GTEST_SKIP() << "needs setpriv and the user nobody";
+  if (!setpriv || nobody == nullptr) GTEST_SKIP() << "needs setpriv and the user nobody";
 
   TempDir base;
   fs::permissions(base.Path(), fs::perms(0755));
@@ -168,14 +148,13 @@ TEST(Installation, ReadOnlyInstallationPlaysForAnOrdinaryUserFromAPrivateDirecto
   fs::create_directory(runtime);
   ASSERT_EQ(::chown(runtime.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
   fs::permissions(runtime, fs::perms(0700));
-  const std::string before = Listing(install);
+  const std::string before = ListTrees({install});
 
   const TScratchPlaces places{install, runtime};
-  Child game({setpriv, "--reuid=" + std::to_string(nobody->pw_uid), "--regid=" + std::to_string(nobody->pw_gid),
-              "--clear-groups", "--", (install / Program).string(), "-windowed"},
-             base.Path(), places.Environment());
+  Child game(AsUser(nobody->pw_uid, nobody->pw_gid, {(install / Program).string(), "-windowed"}), base.Path(),
+             places.Environment());
   ASSERT_TRUE(WaitFor([&] { return places.PrivateMusic() == 1 || !game.Running(); }, LoadSeconds));
-  ASSERT_TRUE(game.Running()) << Failure(game);
+  ASSERT_TRUE(game.Running()) << Describe(game.Wait(0));
   // The private directory is the player's own, mode 0700.
   for (const auto& entry : fs::directory_iterator(runtime)) {
     struct stat info;
@@ -186,7 +165,7 @@ TEST(Installation, ReadOnlyInstallationPlaysForAnOrdinaryUserFromAPrivateDirecto
   Pause(0.3);
   EndWith(game, SIGTERM);
   EXPECT_EQ(places.Leftovers(), std::vector<std::string>{});
-  EXPECT_EQ(Listing(install), before) << "the installation was written to";
+  EXPECT_EQ(ListTrees({install}), before) << "the installation was written to";
 }
 
 // A directory more than 300 characters deep under `base`.
@@ -205,7 +184,7 @@ TEST(Installation, ProgramFromADirectoryDeeperThan300CharactersReachesTheTitle) 
   const TScratchPlaces places{deep, runtime.Path()};
   Child game({(deep / Program).string(), "-windowed"}, work.Path(), places.Environment());
   ASSERT_TRUE(WaitFor([&] { return places.SharedMusic() == 1 || !game.Running(); }, LoadSeconds));
-  ASSERT_TRUE(game.Running()) << Failure(game);
+  ASSERT_TRUE(game.Running()) << Describe(game.Wait(0));
   Pause(0.3);
   EndWith(game, SIGTERM);
   EXPECT_EQ(places.Leftovers(), std::vector<std::string>{});

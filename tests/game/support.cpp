@@ -19,11 +19,6 @@ extern char** environ;
 
 namespace vxtest {
 
-const std::vector<std::string>& ResourceFolders() {
-  static const std::vector<std::string> folders = {"Sprites", "Fonts", "Sounds", "Music", "Maps"};
-  return folders;
-}
-
 void MakeInstallCopy(const fs::path& target, const TInstallCopy& how) {
   const fs::path shipped = InstallDir;
   for (const std::string& folder : ResourceFolders()) {
@@ -51,17 +46,5 @@ std::vector<std::string> ScratchFiles(const fs::path& installDir) {
 }
 
 std::vector<std::string> DummyDrivers() { return {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"}; }
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    if (end > start) lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
 
 }  // namespace vxtest

@@ -13,9 +13,6 @@
 
 namespace vxtest {
 
-// The resource folders of an installation.
-const std::vector<std::string>& ResourceFolders();
-
 // How a private installation is put together from the shipped one.
 struct TInstallCopy {
   // Folders copied file by file (so files can be deleted from the copy);
@@ -46,9 +43,5 @@ std::vector<std::string> ScratchFiles(const fs::path& installDir);
 
 // The dummy SDL drivers as environment entries.
 std::vector<std::string> DummyDrivers();
-
-// The lines of a text (a program's output), without empty ones.
-std::vector<std::string> Lines(const std::string& text);
-
 
 }  // namespace vxtest

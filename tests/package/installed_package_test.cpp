@@ -62,14 +62,6 @@ std::vector<std::string> Words(const std::string& text) {
   return words;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);)
-    if (!line.empty()) lines.push_back(line);
-  return lines;
-}
-
 bool Exists(const fs::path& path) { return fs::exists(fs::symlink_status(path)); }
 
 bool PackageInstalled() {
@@ -198,13 +190,10 @@ class InstalledPackage : public ::testing::Test {
   static std::unique_ptr<Child> StartAsPlayer(const std::vector<std::string>& command,
                                               std::vector<std::string> environment) {
     const passwd* player = getpwnam(Player);
-    std::vector<std::string> argv = {"setpriv", "--reuid=" + std::to_string(player->pw_uid),
-                                     "--regid=" + std::to_string(player->pw_gid), "--clear-groups", "--"};
-    argv.insert(argv.end(), command.begin(), command.end());
     environment.insert(environment.end(), {"PATH=/usr/local/bin:/usr/bin:/bin:/usr/games", "HOME=" + Work().string(),
                                            "USER=" + std::string(Player), "LOGNAME=" + std::string(Player),
                                            "XDG_RUNTIME_DIR=" + Runtime().string(), "TMPDIR=" + Tmp().string()});
-    return std::make_unique<Child>(argv, Work(), environment);
+    return std::make_unique<Child>(AsUser(player->pw_uid, player->pw_gid, command), Work(), environment);
   }
 
   // What must not change while the game runs: the package's files as dpkg

@@ -17,7 +17,6 @@ namespace {
 constexpr double LoadSeconds = 90;
 constexpr double EndSeconds = 30;
 
-const char* const ResourceFolders[] = {"Sprites", "Fonts", "Sounds", "Music", "Maps"};
 
 class StagedInstallation : public ::testing::Test {
  protected:
@@ -56,8 +55,8 @@ TEST_F(StagedInstallation, LaysOutTheGamesDirectories) {
       {"usr/lib/games/vexmoor/vexmoor.bmp", "../../../share/games/vexmoor/vexmoor.bmp"},
       {"usr/share/man/man6/vexmoor-sw.6", "vexmoor.6"},
   };
-  for (const char* folder : ResourceFolders) {
-    links.push_back({std::string("usr/lib/games/vexmoor/") + folder, std::string("../../../share/games/vexmoor/") + folder});
+  for (const std::string& folder : ResourceFolders()) {
+    links.push_back({"usr/lib/games/vexmoor/" + folder, "../../../share/games/vexmoor/" + folder});
   }
   for (const TLink& link : links) {
     ASSERT_TRUE(fs::is_symlink(Staged(link.path))) << link.path;
@@ -89,7 +88,7 @@ TEST_F(StagedInstallation, LaysOutTheGamesDirectories) {
 // Every packed resource of the build is shipped, and nothing else: the
 // loose files serve -develop in a build tree only.
 TEST_F(StagedInstallation, ShipsThePackedResourcesOnly) {
-  for (const char* folder : ResourceFolders) {
+  for (const std::string& folder : ResourceFolders()) {
     std::set<std::string> built, shipped;
     for (const auto& entry : fs::directory_iterator(BuildInstallDir() / folder)) {
       if (entry.path().extension() == ".dat") built.insert(entry.path().filename().string());

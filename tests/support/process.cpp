@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -126,6 +128,67 @@ std::string OnPath(const std::string& name) {
     if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
   }
   return "";
+}
+
+std::string Describe(const TProcessResult& result) {
+  if (result.timedOut) return "timed out; stderr: " + result.err;
+  if (!result.exited) return "ended by signal " + std::to_string(result.signal) + "; stderr: " + result.err;
+  return "status " + std::to_string(result.status) + "; stderr: " + result.err;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::vector<std::string> AsUser(uid_t uid, gid_t gid, const std::vector<std::string>& command) {
+  std::vector<std::string> argv = {"setpriv", "--reuid=" + std::to_string(uid), "--regid=" + std::to_string(gid),
+                                   "--clear-groups", "--"};
+  argv.insert(argv.end(), command.begin(), command.end());
+  return argv;
+}
+
+const std::vector<std::string>& ResourceFolders() {
+  static const std::vector<std::string> folders = {"Sprites", "Fonts", "Sounds", "Music", "Maps"};
+  return folders;
+}
+
+namespace {
+
+std::string Entry(const fs::path& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0) return path.string() + " missing";
+  std::ostringstream line;
+  line << path.string() << " mode " << std::oct << info.st_mode << std::dec << " owner " << info.st_uid << ":"
+       << info.st_gid << " size " << info.st_size << " mtime " << info.st_mtim.tv_sec << "." << info.st_mtim.tv_nsec;
+  if (S_ISLNK(info.st_mode)) line << " -> " << fs::read_symlink(path).string();
+  return line.str();
+}
+
+}  // namespace
+
+std::string ListTrees(const std::vector<fs::path>& roots) {
+  std::vector<std::string> lines;
+  for (const fs::path& root : roots) {
+    lines.push_back(Entry(root));
+    if (fs::is_symlink(root) || !fs::is_directory(root)) continue;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+      lines.push_back(Entry(it->path()));
+    }
+    if (error) lines.push_back(root.string() + " unreadable: " + error.message());
+  }
+  std::sort(lines.begin(), lines.end());
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
 }
 
 }  // namespace vxtest

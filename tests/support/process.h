@@ -79,6 +79,25 @@ void Pause(double seconds);
 // The first program of that name on PATH, or empty.
 std::string OnPath(const std::string& name);
 
+// How a child ended, in words, for failure messages.
+std::string Describe(const TProcessResult& result);
+
+// The lines of a text (a program's output), without empty ones.
+std::vector<std::string> Lines(const std::string& text);
+
+// `command` run as the user with this uid and gid, through setpriv, with no
+// supplementary groups.
+std::vector<std::string> AsUser(uid_t uid, gid_t gid, const std::vector<std::string>& command);
+
+// The resource folders of an installation.
+const std::vector<std::string>& ResourceFolders();
+
+// One line per entry under each root (the roots included): path, type,
+// mode, owner, size, modification time and link target, sorted. Missing
+// roots give a line saying so. Two equal listings mean nothing there
+// changed.
+std::string ListTrees(const std::vector<fs::path>& roots);
+
 template <typename Condition>
 bool WaitFor(Condition condition, double seconds) {
   // Measured on the clock: a condition that takes its time (a screenshot, a
