@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <memory>
-#include <sstream>
 
 #include "tests/game/support.h"
 #include "tests/game/test_paths.h"
@@ -154,9 +153,7 @@ TEST_P(PlayerAtTheDisplay, StartsPlaysAndQuits) {
   std::string window;
   ASSERT_TRUE(WaitFor(
       [&] {
-        const TProcessResult found =
-            RunProgram({xdotool_, "search", "--name", "Vexmoor"}, work_.Path(), Environment(), 10);
-        window = found.out.substr(0, found.out.find('\n'));
+        window = FindWindow(display_, "Vexmoor");
         return !window.empty() || !game.Running();
       },
       StartSeconds));
@@ -180,13 +177,8 @@ TEST_P(PlayerAtTheDisplay, StartsPlaysAndQuits) {
     EXPECT_LE(std::abs(2 * placement_.y + placement_.height - screen.height), 1) << "not centred down";
   } else {
     // Where the window lies on the display.
-    std::istringstream geometry(XDoTool({"getwindowgeometry", "--shell", window}));
-    for (std::string line; std::getline(geometry, line);) {
-      if (line.rfind("X=", 0) == 0) placement_.x = std::stoi(line.substr(2));
-      if (line.rfind("Y=", 0) == 0) placement_.y = std::stoi(line.substr(2));
-      if (line.rfind("WIDTH=", 0) == 0) placement_.width = std::stoi(line.substr(6));
-      if (line.rfind("HEIGHT=", 0) == 0) placement_.height = std::stoi(line.substr(7));
-    }
+    const TWindowPlace place = WindowPlace(display_, window);
+    placement_ = TPlacement{place.x, place.y, place.width, place.height};
     EXPECT_EQ(placement_.width, 800);
     EXPECT_EQ(placement_.height, 600);
     XDoTool({"windowfocus", "--sync", window});

@@ -302,17 +302,14 @@ TEST_F(InstalledPackage, ShowsTheTitleAtADisplay) {
   std::string window;
   ASSERT_TRUE(WaitFor(
       [&] {
-        const std::vector<std::string> found = Words(run({xdotool, "search", "--name", "Vexmoor"}).out);
-        window = found.empty() ? "" : found[0];
+        window = FindWindow(server.Display(), "Vexmoor");
         return !window.empty() || !game->Running();
       },
       TitleSeconds))
       << "no window called Vexmoor";
-  int x = -1, y = -1;
-  for (const std::string& line : Lines(run({xdotool, "getwindowgeometry", "--shell", window}).out)) {
-    if (line.rfind("X=", 0) == 0) x = std::stoi(line.substr(2));
-    if (line.rfind("Y=", 0) == 0) y = std::stoi(line.substr(2));
-  }
+  const TWindowPlace place = WindowPlace(server.Display(), window);
+  const int x = place.x;
+  const int y = place.y;
 
   // The first frames may still be the loading screen: wait for the title.
   long off = -1;

@@ -45,6 +45,29 @@ pid_t LockOwner(const std::string& lockPath) {
 
 }  // namespace
 
+std::string FindWindow(const std::string& display, const std::string& name) {
+  const TProcessResult found = RunProgram({"xdotool", "search", "--name", name}, "/", {"DISPLAY=" + display}, 10);
+  const std::vector<std::string> windows = Lines(found.out);
+  return windows.empty() ? "" : windows[0];
+}
+
+TWindowPlace WindowPlace(const std::string& display, const std::string& window) {
+  TWindowPlace place;
+  const TProcessResult geometry =
+      RunProgram({"xdotool", "getwindowgeometry", "--shell", window}, "/", {"DISPLAY=" + display}, 10);
+  for (const std::string& line : Lines(geometry.out)) {
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    const std::string key = line.substr(0, equals);
+    const int value = std::stoi(line.substr(equals + 1));
+    if (key == "X") place.x = value;
+    if (key == "Y") place.y = value;
+    if (key == "WIDTH") place.width = value;
+    if (key == "HEIGHT") place.height = value;
+  }
+  return place;
+}
+
 bool XvfbInstalled() { return !OnPath("Xvfb").empty(); }
 
 bool WindowManagerInstalled() { return !OnPath("openbox").empty() && !OnPath("xprop").empty(); }

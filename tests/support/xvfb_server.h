@@ -41,6 +41,17 @@ class CXvfbServer {
   std::string Reason;
 };
 
+// Where a window lies on its display; -1 for what xdotool did not say.
+struct TWindowPlace {
+  int x = -1, y = -1, width = -1, height = -1;
+};
+
+// The first window called `name` on `display`, as xdotool finds it; empty
+// while there is none.
+std::string FindWindow(const std::string& display, const std::string& name);
+// Where xdotool says `window` lies on `display`.
+TWindowPlace WindowPlace(const std::string& display, const std::string& window);
+
 // Whether an Xvfb program is on the search path.
 bool XvfbInstalled();
 // Whether openbox and xprop (to see it running) are on the search path.
