@@ -26,6 +26,15 @@ namespace fs = std::filesystem;
 const char* const kFrames[] = {"title", "countdown", "play", "play-later"};
 constexpr double kAppearSeconds = 40;
 constexpr double kQuitSeconds = 15;
+
+// After Escape: the game ends by itself, with status 0.
+void ExpectEndsWithStatusZero(Child& game) {
+  const TProcessResult ended = game.Wait(kQuitSeconds);
+  ASSERT_FALSE(ended.timedOut) << "still running after Escape";
+  EXPECT_TRUE(ended.exited) << "ended by signal " << ended.signal;
+  EXPECT_EQ(ended.status, 0) << ended.err;
+}
+
 // The countdown lasts 130 frames, a little over four seconds.
 constexpr double kCountdownSeconds = 5;
 
@@ -169,10 +178,7 @@ TEST_F(ShippedGame, OpenGLProgramShowsTitleAndPlayScreenAndEndsOnEscape) {
   EXPECT_LT(MeanIntensity(after), 0.95 * MeanIntensity(before));
 
   Key("Escape");
-  const TProcessResult ended = game.Wait(kQuitSeconds);
-  ASSERT_FALSE(ended.timedOut) << "still running after Escape";
-  EXPECT_TRUE(ended.exited) << "ended by signal " << ended.signal;
-  EXPECT_EQ(ended.status, 0) << ended.err;
+  ExpectEndsWithStatusZero(game);
 }
 
 TEST_F(ShippedGame, SecondBuildPresentsThroughTheFrameBufferDespiteTheOption) {
@@ -190,10 +196,7 @@ TEST_F(ShippedGame, SecondBuildPresentsThroughTheFrameBufferDespiteTheOption) {
   EXPECT_EQ(unchanged.BeyondTolerance, 0) << Describe(unchanged);
 
   Key("Escape");
-  const TProcessResult ended = game.Wait(kQuitSeconds);
-  ASSERT_FALSE(ended.timedOut) << "still running after Escape";
-  EXPECT_TRUE(ended.exited) << "ended by signal " << ended.signal;
-  EXPECT_EQ(ended.status, 0) << ended.err;
+  ExpectEndsWithStatusZero(game);
 }
 
 // A libGL.so.1 without the OpenGL functions found first: the main build
@@ -300,10 +303,7 @@ TEST_F(FullScreenGame, OpenGLProgramAnswersTheKeysAndEndsOnEscape) {
   EXPECT_LT(MeanIntensity(darker), 0.95 * MeanIntensity(play));
 
   PressKey(Server->Display(), "Escape", 0.3, Install);
-  const TProcessResult ended = game.Wait(kQuitSeconds);
-  ASSERT_FALSE(ended.timedOut) << "still running after Escape";
-  EXPECT_TRUE(ended.exited) << "ended by signal " << ended.signal;
-  EXPECT_EQ(ended.status, 0) << ended.err;
+  ExpectEndsWithStatusZero(game);
 }
 
 }  // namespace
