@@ -4,16 +4,12 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <signal.h>
-#include <time.h>
-
 #include <array>
-#include <csignal>
-#include <cstdlib>
 #include <random>
 
 #include "engine/engine_state.h"
 #include "engine/game.h"
+#include "platform/platform.h"
 #include "resources/datafile.h"
 #include "resources/startup.h"
 #ifdef VEXMOOR_OPENGL
@@ -130,28 +126,10 @@ TColor RGBA(uint8_t r, uint8_t g, uint8_t b, uint8_t a) { return TColor{r, g, b,
 void SetVideoDriver(TVideoDriver driver) { VideoDriver = driver == vdDefault ? vdOpenGL : driver; }
 TVideoDriver GetVideoDriver() { return VideoDriver; }
 
-namespace {
-
-volatile std::sig_atomic_t TerminationSignal = 0;
-
-void OnTerminationSignal(int) { TerminationSignal = 1; }
-
-}  // namespace
-
-// SDL's own SIGINT/SIGTERM handler posts a quit event from inside the
-// signal, which deadlocks when the signal lands while the main thread holds
-// the event queue's lock in SDL_PollEvent (which the loop does every pass);
-// SIGHUP would end the game on the spot and SIGQUIT goes to SDL. Our handler
-// only raises a flag that ProcessEvents turns into a quit, so every one of
-// them ends through Shutdown and takes the scratch files along.
-void CatchTerminationSignals() {
-  struct sigaction action = {};
-  action.sa_handler = OnTerminationSignal;
-  sigemptyset(&action.sa_mask);
-  // A file read that the signal lands in carries on instead of failing.
-  action.sa_flags = SA_RESTART;
-  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
-}
+// Termination signals only raise the platform's flag, which ProcessEvents
+// turns into a quit, so every one of them ends through Shutdown and takes
+// the scratch files along.
+void CatchTerminationSignals() { platform::CatchTerminationSignals(); }
 
 void Init(const std::string& caption, const std::string& iconName) {
   SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO);
@@ -185,7 +163,7 @@ void Shutdown() {
   KeyCount = 0;
   if (!resources::DevelopMode) resources::RemoveScratchFiles();
   // The signal that ended this run has been served.
-  TerminationSignal = 0;
+  platform::ClearTermination();
 }
 
 void RestoreDisplay() {
@@ -273,11 +251,8 @@ namespace {
 constexpr uint32_t WakeMarginMs = 2;
 constexpr uint32_t FineStepUs = 250;
 
-void SleepMicroseconds(uint32_t microseconds) {
-  const timespec request{static_cast<time_t>(microseconds / 1000000), static_cast<long>(microseconds % 1000000) * 1000};
-  // Not resumed after a signal: the loop then sees the quit at once.
-  nanosleep(&request, nullptr);
-}
+// Cut short by a signal: the loop then sees the quit at once.
+void SleepMicroseconds(uint32_t microseconds) { platform::SleepMicroseconds(microseconds); }
 
 }  // namespace
 
@@ -309,7 +284,7 @@ bool ProcessEvents() {
       if (event.type == SDL_QUIT) RequestQuit();
     }
     // A termination signal counts as a quit event drained in this pass.
-    if (TerminationSignal != 0) RequestQuit();
+    if (platform::TerminationRequested()) RequestQuit();
   }
   return keepRunning;
 }
@@ -332,21 +307,29 @@ bool AudioOpen() {
   return Mix_QuerySpec(&frequency, &format, &channels) != 0;
 }
 
-std::string NoDisplayReason() {
-  const auto set = [](const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && value[0] != '\0';
-  };
-  if (set("SDL_VIDEODRIVER") || set("DISPLAY") || set("WAYLAND_DISPLAY")) return "";
-  return "no display found (DISPLAY and WAYLAND_DISPLAY are unset); set SDL_VIDEODRIVER to choose a video "
-         "driver, e.g. SDL_VIDEODRIVER=dummy";
-}
+std::string NoDisplayReason() { return platform::NoDisplayReason(); }
 
 void SeedRandom(uint32_t seed) { Generator.seed(seed); }
 
+// The generator's 32-bit outputs are mapped to 0 .. n - 1 by multiplying
+// and keeping the high half, drawing again while the low half falls in the
+// few values that would make some results likelier (Lemire's method). It
+// is written out here rather than left to std::uniform_int_distribution,
+// whose arithmetic differs between C++ libraries: every build must draw
+// the same numbers from the same seed. On the desktop's library it gives
+// exactly what that distribution gave.
 uint32_t Random(uint32_t n) {
   if (n == 0) return 0;
-  return std::uniform_int_distribution<uint32_t>(0, n - 1)(Generator);
+  uint64_t product = static_cast<uint64_t>(Generator()) * n;
+  uint32_t low = static_cast<uint32_t>(product);
+  if (low < n) {
+    const uint32_t threshold = (0u - n) % n;
+    while (low < threshold) {
+      product = static_cast<uint64_t>(Generator()) * n;
+      low = static_cast<uint32_t>(product);
+    }
+  }
+  return static_cast<uint32_t>(product >> 32);
 }
 
 void SetTickSource(TTickSource source) { TickSource = source; }

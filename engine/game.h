@@ -153,7 +153,7 @@ using TTickSource = uint32_t (*)();
 void SetTickSource(TTickSource source);
 
 // The sleep WaitForFrame uses, given microseconds; a test's sleeper moves
-// its own clock on. Null restores the real one: nanosleep on the real clock,
+// its own clock on. Null restores the real one: the platform's sleep on the real clock,
 // no sleep at all on a test clock.
 using TSleeper = void (*)(uint32_t microseconds);
 void SetSleeper(TSleeper sleeper);

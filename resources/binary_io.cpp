@@ -1,13 +1,13 @@
 #include "resources/binary_io.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
-#include <time.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "platform/platform.h"
 
 namespace resources {
 
@@ -27,14 +27,12 @@ std::string SystemReason() { return std::strerror(errno); }
 std::string RandomLetters(size_t count) {
   static const char Alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   std::vector<unsigned char> noise(count);
-  if (::getrandom(noise.data(), noise.size(), GRND_NONBLOCK) != static_cast<ssize_t>(noise.size())) {
+  if (!platform::RandomBytes(noise.data(), noise.size())) {
     // No entropy source: still unique within this process and unlikely
     // elsewhere; exclusive creation keeps it safe either way.
     static unsigned counter = 0;
-    struct timespec now;
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    uint64_t mix = static_cast<uint64_t>(now.tv_nsec) ^ (static_cast<uint64_t>(now.tv_sec) << 20) ^
-                   (static_cast<uint64_t>(::getpid()) << 40) ^ (++counter * 0x9E3779B97F4A7C15ull);
+    uint64_t mix = platform::MonotonicMicroseconds() ^ (static_cast<uint64_t>(platform::WallClockSeconds()) << 20) ^
+                   (static_cast<uint64_t>(platform::ProcessId()) << 40) ^ (++counter * 0x9E3779B97F4A7C15ull);
     for (unsigned char& c : noise) {
       mix = mix * 6364136223846793005ull + 1442695040888963407ull;
       c = static_cast<unsigned char>(mix >> 56);

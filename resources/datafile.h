@@ -23,12 +23,12 @@ extern const char* const LockFileName;        // ".lock"
 // creating it at the same moment is fine), when this process can write it
 // and takes the advisory lock on its lock file, which it then holds until
 // RemoveScratchFiles; otherwise a new private directory of mode 0700 made
-// with mkdtemp under $XDG_RUNTIME_DIR, else $TMPDIR, else /tmp (the first
+// under $XDG_RUNTIME_DIR, else $TMPDIR, else /tmp (the first
 // absolute one where that succeeds). Throws IoError when no directory at
 // all can be made.
 std::string ScratchDirectory();
 // A new directory of mode 0700 for this process alone, with its final "/",
-// made with mkdtemp under the first of $XDG_RUNTIME_DIR, $TMPDIR and /tmp
+// made under the first of $XDG_RUNTIME_DIR, $TMPDIR and /tmp
 // where that succeeds (relative or empty settings are passed over). Throws
 // IoError when none can be made. The caller removes it.
 std::string MakePrivateDirectory();

@@ -4,7 +4,6 @@
 // one, never share or need a scratch file in the installation.
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/platform.h"
 #include "resources/binary_io.h"
 #include "resources/datafile.h"
 #include "resources/startup.h"
@@ -26,7 +26,7 @@ const char* const LockFileName = ".lock";
 
 namespace {
 
-constexpr const char* PrivateDirectoryPattern = "vexmoor-XXXXXX";
+constexpr const char* PrivateDirectoryPrefix = "vexmoor-";
 // How often a lock file that its holder removed on the way out is taken
 // again before this copy settles for a private directory.
 constexpr int LockAttempts = 8;
@@ -35,19 +35,17 @@ struct TScratch {
   std::string programDir;  // the ProgramDir the choice was made for
   std::string directory;   // with its final "/"; empty until a choice is made
   bool isPrivate = false;
-  int lockFd = -1;
+  platform::TLockHandle lockFd = -1;
   std::string lockPath;
 };
 
 TScratch Scratch;
 bool CleanUpAtExit = false;
 
-bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
-
 // Takes the lock on dataDir's lock file, creating both when missing, and
 // hands back the open lock file; false when the directory cannot be made or
 // written, or another copy holds it.
-bool TakeDataDirectory(const std::string& dataDir, int& lockFd, std::string& lockPath) {
+bool TakeDataDirectory(const std::string& dataDir, platform::TLockHandle& lockFd, std::string& lockPath) {
   // Another copy creating Data/ at the same moment is no failure.
   if (::mkdir(dataDir.c_str(), 0777) != 0 && errno != EEXIST) return false;
   struct stat info;
@@ -55,21 +53,16 @@ bool TakeDataDirectory(const std::string& dataDir, int& lockFd, std::string& loc
   if (::faccessat(AT_FDCWD, dataDir.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return false;
   lockPath = dataDir + "/" + LockFileName;
   for (int attempt = 0; attempt < LockAttempts; ++attempt) {
-    const int fd = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0) return false;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      ::close(fd);
-      return false;
-    }
+    const platform::TLockHandle lock = platform::LockFile(lockPath);
+    if (lock < 0) return false;
     // The holder before us unlinks the lock file while still holding it: a
     // lock taken on a file that is no longer the one under that name guards
     // nothing, so take the one that is there now.
-    struct stat held, named;
-    if (::fstat(fd, &held) == 0 && ::stat(lockPath.c_str(), &named) == 0 && SameFile(held, named)) {
-      lockFd = fd;
+    if (platform::LockedFileIsNamed(lock, lockPath)) {
+      lockFd = lock;
       return true;
     }
-    ::close(fd);
+    platform::UnlockFile(lock);
   }
   return false;
 }
@@ -113,7 +106,7 @@ void Release() {
     // Unlinked while still held: a copy that opened the file just before
     // sees that it is gone once it gets the lock, and takes a new one.
     ::unlink(Scratch.lockPath.c_str());
-    ::close(Scratch.lockFd);
+    platform::UnlockFile(Scratch.lockFd);
   }
   Scratch = TScratch();
 }
@@ -146,13 +139,12 @@ std::string MakePrivateDirectory() {
   const char* const bases[] = {std::getenv("XDG_RUNTIME_DIR"), std::getenv("TMPDIR"), "/tmp"};
   for (const char* base : bases) {
     if (base == nullptr || base[0] != '/') continue;
-    std::string pattern = base;
-    while (pattern.size() > 1 && pattern.back() == '/') pattern.pop_back();
-    if (pattern != "/") pattern += '/';
-    pattern += PrivateDirectoryPattern;
-    if (::mkdtemp(pattern.data()) != nullptr) return pattern + "/";
-    failedAt = pattern;
-    reason = std::strerror(errno);
+    std::string parent = base;
+    while (parent.size() > 1 && parent.back() == '/') parent.pop_back();
+    if (parent != "/") parent += '/';
+    const std::string made = platform::MakeUniqueDirectory(parent, PrivateDirectoryPrefix, reason);
+    if (!made.empty()) return made + "/";
+    failedAt = parent + PrivateDirectoryPrefix + "XXXXXX";
   }
   throw IoError(failedAt, reason);
 }

@@ -1,8 +1,6 @@
 #include "resources/startup.h"
 
-#include <unistd.h>
-
-#include <climits>
+#include "platform/platform.h"
 
 namespace resources {
 
@@ -20,21 +18,6 @@ std::string LowerCase(std::string text) {
   return text;
 }
 
-// The running executable's own path as the kernel reports it, symbolic
-// links resolved; empty when the link cannot be read. The buffer grows
-// until the whole path fits: readlink gives no length, only a full buffer.
-std::string ExecutablePath() {
-  for (size_t size = PATH_MAX;; size *= 2) {
-    std::string buffer(size, '\0');
-    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (length <= 0) return std::string();
-    if (static_cast<size_t>(length) < buffer.size()) {
-      buffer.resize(static_cast<size_t>(length));
-      return buffer;
-    }
-  }
-}
-
 }  // namespace
 
 std::string DirectoryOf(const std::string& path) {
@@ -46,7 +29,7 @@ std::string DirectoryOf(const std::string& path) {
 void StartUp(int argc, char** argv, bool useArgv0Fallback) {
   std::vector<std::string> arguments;
   for (int i = 0; i < argc; ++i) arguments.emplace_back(argv[i] != nullptr ? argv[i] : "");
-  std::string executable = ExecutablePath();
+  std::string executable = platform::ExecutablePath();
   if (executable.empty() && useArgv0Fallback && !arguments.empty()) executable = arguments[0];
   ProgramDir = DirectoryOf(executable);
   SetArguments(arguments);

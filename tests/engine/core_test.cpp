@@ -276,5 +276,40 @@ TEST(RandomTest, StaysInRangeAndRepeatsForASeed) {
   for (uint32_t value : first) EXPECT_EQ(game::Random(4), value);
 }
 
+// The numbers the desktop game drew before the mapping was its own
+// (std::uniform_int_distribution of GCC's library over the same generator):
+// every build, the browser's included, must draw exactly these. Ranges
+// just past 2^31 reject some draws, so the redraw is covered too.
+TEST(RandomTest, DrawsTheDesktopsNumbersForEachSeedAndRange) {
+  struct TCase {
+    uint32_t seed, n;
+    uint32_t draws[4];
+  };
+  const TCase cases[] = {
+      {1u, 1u, {0u, 0u, 0u, 0u}},
+      {1u, 2u, {0u, 1u, 1u, 1u}},
+      {1u, 3u, {1u, 2u, 2u, 2u}},
+      {1u, 7u, {2u, 6u, 5u, 6u}},
+      {1u, 16u, {6u, 15u, 11u, 14u}},
+      {1u, 100u, {41u, 99u, 72u, 93u}},
+      {1u, 3000u, {1251u, 2991u, 2160u, 2797u}},
+      {1u, 2147483649u, {895547922u, 1546885062u, 2002651684u, 245631u}},
+      {1u, 4294967295u, {1791095844u, 4282876138u, 3093770123u, 4005303367u}},
+      {20261211u, 1u, {0u, 0u, 0u, 0u}},
+      {20261211u, 2u, {1u, 0u, 1u, 0u}},
+      {20261211u, 3u, {1u, 1u, 2u, 1u}},
+      {20261211u, 7u, {4u, 2u, 5u, 3u}},
+      {20261211u, 16u, {9u, 5u, 12u, 7u}},
+      {20261211u, 100u, {57u, 35u, 80u, 45u}},
+      {20261211u, 3000u, {1720u, 1054u, 2415u, 1367u}},
+      {20261211u, 2147483649u, {1231548854u, 339027307u, 1458931135u, 1811586214u}},
+      {20261211u, 4294967295u, {2463097707u, 1509174221u, 3457799780u, 1957149979u}},
+  };
+  for (const TCase& c : cases) {
+    game::SeedRandom(c.seed);
+    for (uint32_t expected : c.draws) EXPECT_EQ(game::Random(c.n), expected) << "seed " << c.seed << ", n " << c.n;
+  }
+}
+
 }  // namespace
 }  // namespace enginetest
