@@ -26,8 +26,11 @@ void SleepMicroseconds(uint32_t microseconds);
 
 // Makes SIGINT, SIGTERM, SIGHUP and SIGQUIT only raise a flag, read with
 // TerminationRequested, so that the program can end through its own
-// shutdown. Calling it again (after a library put in handlers of its own)
-// restores ours. Nothing to catch in the browser.
+// shutdown. A second signal while the first is still unserved ends the
+// process at once, as if it were not caught: a program stuck where it
+// never reads the flag can still be stopped. Calling it again (after a
+// library put in handlers of its own) restores ours. Nothing to catch in
+// the browser.
 void CatchTerminationSignals();
 // True once one of those signals arrived since the last ClearTermination.
 bool TerminationRequested();

@@ -21,7 +21,18 @@ namespace {
 
 volatile std::sig_atomic_t TerminationSignal = 0;
 
-void OnTerminationSignal(int) { TerminationSignal = 1; }
+// The first signal only raises the flag. A second one before the first was
+// served means the program is not getting back to its loop (stuck inside a
+// library call, such as a video mode waiting for a window manager that
+// never maps the window): that one ends the process the ordinary way.
+void OnTerminationSignal(int signal) {
+  if (TerminationSignal != 0) {
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+    return;
+  }
+  TerminationSignal = 1;
+}
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 

@@ -75,7 +75,7 @@ class PlayerAtTheDisplay : public ::testing::TestWithParam<TMode> {
     xdotool_ = OnPath("xdotool");
     import_ = OnPath("import");
     if (!XvfbInstalled() || xdotool_.empty() || import_.empty()) GTEST_SKIP() << "needs Xvfb, xdotool and import";
-    if (FullScreen() && !WindowManagerInstalled()) GTEST_SKIP() << "needs openbox and xprop";
+    if (FullScreen() && !WindowManagerInstalled()) GTEST_SKIP() << "needs openbox and xwininfo";
     server_ = std::make_unique<CXvfbServer>();
     ASSERT_TRUE(server_->Running()) << server_->Error();
     display_ = server_->Display();
@@ -161,7 +161,10 @@ TEST_P(PlayerAtTheDisplay, StartsPlaysAndQuits) {
   const fs::path music = install_.Path() / "Data" / "temp.dat";
   ASSERT_TRUE(WaitFor([&] { return fs::exists(music) || !game.Running(); }, StartSeconds) && fs::exists(music))
       << "loading did not end; Data/ holds " << ScratchFiles(install_.Path()).size() << " files; the game "
-      << (game.Running() ? "was still running" : "had ended") << "; its errors: " << game.Wait(0).err;
+      << (game.Running() ? "was still running" : "had ended") << "; its window is "
+      << WindowMapState(display_, window)
+      << " (IsUnMapped: the window manager never mapped it, and SDL waits for that before the first unpack)"
+      << "; its errors: " << game.Wait(0).err;
   Pause(1.0);
 
   if (FullScreen()) {

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -70,7 +71,7 @@ TWindowPlace WindowPlace(const std::string& display, const std::string& window) 
 
 bool XvfbInstalled() { return !OnPath("Xvfb").empty(); }
 
-bool WindowManagerInstalled() { return !OnPath("openbox").empty() && !OnPath("xprop").empty(); }
+bool WindowManagerInstalled() { return !OnPath("openbox").empty() && !OnPath("xwininfo").empty(); }
 
 CXvfbServer::CXvfbServer() {
   for (int number = kFirstDisplay; number <= kLastDisplay; ++number) {
@@ -134,20 +135,32 @@ bool CXvfbServer::TryDisplay(int number) {
 bool CXvfbServer::StartWindowManager(const std::string& home) {
   if (!Running()) return false;
   const std::vector<std::string> environment = {"DISPLAY=" + Name, "HOME=" + home};
-  WindowManager = std::make_unique<Child>(std::vector<std::string>{"openbox", "--sm-disable"}, home, environment);
-  // A window manager announces itself on the root window.
-  const bool up = WaitFor(
-      [&] {
-        if (!WindowManager->Running()) return true;
-        const TProcessResult root = RunProgram({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, home, environment, 10);
-        return root.out.find("window id") != std::string::npos;
-      },
-      kStartTimeout.count());
+  // openbox names itself on the root window (_NET_SUPPORTING_WM_CHECK) as
+  // soon as it has taken the display, before it has gathered the windows
+  // already there and entered its event loop; a window mapped in between is
+  // never managed, and the classic SDL then waits for it forever inside
+  // SDL_SetVideoMode. openbox runs its --startup command only once it is
+  // ready for new windows, so that command marks the moment.
+  const std::filesystem::path ready = std::filesystem::path(home) / ".openbox-ready";
+  std::filesystem::remove(ready);
+  WindowManager = std::make_unique<Child>(
+      std::vector<std::string>{"openbox", "--sm-disable", "--startup", "touch " + ready.string()}, home, environment);
+  const bool up = WaitFor([&] { return !WindowManager->Running() || std::filesystem::exists(ready); },
+                          kStartTimeout.count());
   if (up && WindowManager->Running()) return true;
   const TProcessResult ended = WindowManager->Wait(0);
   Reason = "openbox did not start: " + (ended.err.empty() ? std::string("no answer in time") : ended.err);
   WindowManager.reset();
   return false;
+}
+
+std::string WindowMapState(const std::string& display, const std::string& window) {
+  const TProcessResult info = RunProgram({"xwininfo", "-id", window}, "/", {"DISPLAY=" + display}, 10);
+  for (const std::string& line : Lines(info.out)) {
+    const size_t at = line.find("Map State: ");
+    if (at != std::string::npos) return line.substr(at + 11);
+  }
+  return "";
 }
 
 }  // namespace vxtest

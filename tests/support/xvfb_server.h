@@ -51,10 +51,14 @@ struct TWindowPlace {
 std::string FindWindow(const std::string& display, const std::string& name);
 // Where xdotool says `window` lies on `display`.
 TWindowPlace WindowPlace(const std::string& display, const std::string& window);
+// The window's map state as xwininfo reports it ("IsViewable",
+// "IsUnMapped", "IsUnviewable"); empty when it cannot be asked.
+std::string WindowMapState(const std::string& display, const std::string& window);
 
 // Whether an Xvfb program is on the search path.
 bool XvfbInstalled();
-// Whether openbox and xprop (to see it running) are on the search path.
+// Whether openbox and xwininfo (to see how it placed a window) are on the
+// search path.
 bool WindowManagerInstalled();
 
 }  // namespace vxtest
