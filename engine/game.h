@@ -76,8 +76,10 @@ void Shutdown();
 // desktop as it found it. Safe to call at any time, also twice.
 void RestoreDisplay();
 
-// Opens the 16-bit window or screen in the selected driver. Returns false
-// when SDL gives no surface (Describes why in LastVideoError()).
+// Opens the 16-bit window or screen in the selected driver, whose
+// presenter then draws every sprite, rectangle and text and presents every
+// frame. Returns false when SDL gives no surface (describes why in
+// LastVideoError()); nothing is drawn then.
 bool SetVideoMode(uint16_t width, uint16_t height, bool fullscreen);
 // SDL's reason for the last failed SetVideoMode.
 std::string LastVideoError();
