@@ -15,7 +15,9 @@ namespace game::state {
 
 extern TVideoDriver VideoDriver;
 // The surface the engine draws on, opened by the latest SetVideoMode; null
-// while no mode is set.
+// while no mode is set. It is SDL's video surface, except in the frame-buffer
+// driver on a screen that is not 16-bit 565: then it is the 16-bit picture
+// that each present converts into SDL's surface.
 extern SDL_Surface* Screen;
 // Counts SetVideoMode calls, so that a sprite's screen copies can tell
 // whether they were made for the current screen.

@@ -1,5 +1,5 @@
-// The frame-buffer presenter: drawing into SDL's video surface and showing
-// it with SDL_Flip. It is in every build.
+// The frame-buffer presenter: every picture drawn into a 16-bit screen in
+// memory, shown with SDL_Flip. It is in every build.
 //
 // Drawing speed. A loaded picture is 24-bit and the screen 16-bit, so the
 // plain way (blit the loaded surface, its key and alpha set on every draw)
@@ -23,6 +23,13 @@
 // The pixels drawn are the same as the plain way's, which stays available
 // behind SetLiteralDrawing (the benchmark draws both, and a test compares
 // them pixel for pixel).
+//
+// Every picture is drawn at 16 bits (565), the screen the game asks SDL for
+// and the one the exact pixels and the fast blending are made for. Where SDL
+// gives another screen (a browser's is 32-bit), the engine draws into a
+// 16-bit surface of its own and converts it into SDL's screen once per
+// present: ReadScreen then reads the same pixels as on a 16-bit screen, and
+// the screen shows them widened to its depth as ReadScreen widens them.
 #include <SDL.h>
 
 #include <algorithm>
@@ -418,7 +425,25 @@ bool ClipToImage(const TGlyph& glyph, const SDL_Surface* image, int penX, int y,
 
 // ----------------------------------------------------------- the screen
 
-constexpr int VideoBitsPerPixel = 16;
+constexpr int ComposedBitsPerPixel = 16;
+constexpr uint32_t Red565 = 0xF800;
+constexpr uint32_t Green565 = 0x07E0;
+constexpr uint32_t Blue565 = 0x001F;
+
+// The bits per pixel asked of SDL; the game's 16 unless a test asks for more.
+uint8_t ScreenDepth = ComposedBitsPerPixel;
+// Whether a screen that is not 16-bit 565 gets a 16-bit picture of its own.
+bool ComposingAllowed = true;
+// SDL's video surface, which SDL_Flip shows.
+SDL_Surface* Display = nullptr;
+// The 16-bit picture drawn on (Screen) when Display is in another format;
+// null when the engine draws on Display itself.
+SDL_Surface* Composed = nullptr;
+// Display's pixel for each value of the low and of the high byte of a 565
+// pixel; a pixel's two entries ORed give its widened colour (see
+// MakeWideningTables).
+uint32_t WideLow[256];
+uint32_t WideHigh[256];
 
 // Widens an n-bit channel to 8 bits by moving it to the top of the byte and
 // repeating its highest bits in the bits that were freed, so 0 stays 0 and
@@ -431,14 +456,91 @@ uint8_t ExpandChannel(uint32_t pixel, uint32_t mask, uint8_t shift, uint8_t loss
   return static_cast<uint8_t>(value);
 }
 
+// Display's pixel for the 565 bits in `pixel`, widened as ExpandChannel does.
+uint32_t WidePixel(uint32_t pixel) {
+  const SDL_PixelFormat* f = Composed->format;
+  return SDL_MapRGB(Display->format, ExpandChannel(pixel, f->Rmask, f->Rshift, f->Rloss),
+                    ExpandChannel(pixel, f->Gmask, f->Gshift, f->Gloss),
+                    ExpandChannel(pixel, f->Bmask, f->Bshift, f->Bloss));
+}
+
+// Red lies in the high byte and blue in the low byte of a 565 pixel; green
+// has its top three bits in the high byte, and its widened byte takes the
+// repeated top bits from there too. So each byte's widened bits land on bits
+// of their own, and ORing the two halves' pixels (a mapping that shifts each
+// channel into place, SDL_MapRGB for a format without a palette) gives the
+// whole pixel's. One lookup per byte instead of three channels' arithmetic.
+void MakeWideningTables() {
+  for (uint32_t value = 0; value < 256; ++value) {
+    WideLow[value] = WidePixel(value);
+    WideHigh[value] = WidePixel(value << 8);
+  }
+}
+
+template <typename TWide>
+void WidenRows(const SDL_Surface* from, SDL_Surface* to) {
+  for (int y = 0; y < from->h; ++y) {
+    const Uint16* in = reinterpret_cast<const Uint16*>(static_cast<const uint8_t*>(from->pixels) + y * from->pitch);
+    TWide* out = reinterpret_cast<TWide*>(static_cast<uint8_t*>(to->pixels) + y * to->pitch);
+    for (int x = 0; x < from->w; ++x) out[x] = static_cast<TWide>(WideLow[in[x] & 0xFF] | WideHigh[in[x] >> 8]);
+  }
+}
+
+void WidenRows24(const SDL_Surface* from, SDL_Surface* to) {
+  for (int y = 0; y < from->h; ++y) {
+    const Uint16* in = reinterpret_cast<const Uint16*>(static_cast<const uint8_t*>(from->pixels) + y * from->pitch);
+    uint8_t* out = static_cast<uint8_t*>(to->pixels) + y * to->pitch;
+    for (int x = 0; x < from->w; ++x, out += 3) {
+      const uint32_t pixel = WideLow[in[x] & 0xFF] | WideHigh[in[x] >> 8];
+      out[0] = static_cast<uint8_t>(pixel);  // little-endian, as SDL stores it
+      out[1] = static_cast<uint8_t>(pixel >> 8);
+      out[2] = static_cast<uint8_t>(pixel >> 16);
+    }
+  }
+}
+
+// Copies the 16-bit picture into SDL's screen, converted to its format.
+void ShowComposed() {
+  if (Display->format->palette != nullptr) {
+    // No pixel of a palette is a sum of its channels: SDL picks the colours.
+    SDL_BlitSurface(Composed, nullptr, Display, nullptr);
+    return;
+  }
+  if (SDL_MUSTLOCK(Display) && SDL_LockSurface(Display) != 0) return;
+  switch (Display->format->BytesPerPixel) {
+    case 2:
+      WidenRows<Uint16>(Composed, Display);
+      break;
+    case 3:
+      WidenRows24(Composed, Display);
+      break;
+    default:
+      WidenRows<Uint32>(Composed, Display);
+      break;
+  }
+  if (SDL_MUSTLOCK(Display)) SDL_UnlockSurface(Display);
+}
+
 // ------------------------------------------------------ the presenter
 
 SDL_Surface* OpenScreen(uint16_t width, uint16_t height, bool fullscreen) {
-  return SDL_SetVideoMode(width, height, VideoBitsPerPixel,
-                          SDL_HWSURFACE | SDL_DOUBLEBUF | (fullscreen ? SDL_FULLSCREEN : 0));
+  const Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF | (fullscreen ? SDL_FULLSCREEN : 0);
+  Display = SDL_SetVideoMode(width, height, ScreenDepth, flags);
+  if (Display == nullptr || Is565(Display->format) || !ComposingAllowed) return Display;
+  Composed = SDL_CreateRGBSurface(SDL_SWSURFACE, Display->w, Display->h, ComposedBitsPerPixel, Red565, Green565,
+                                  Blue565, 0);
+  // Without memory for it the engine draws on SDL's screen as SDL draws there.
+  if (Composed == nullptr) return Display;
+  MakeWideningTables();
+  return Composed;
 }
 
-void CloseScreen() { ReleaseFillCache(); }
+void CloseScreen() {
+  ReleaseFillCache();
+  SDL_FreeSurface(Composed);
+  Composed = nullptr;
+  Display = nullptr;
+}
 
 void PreparePicture(CSprite& picture, uint16_t texture, TPictureUse use) {
   // The main build gives every font its texture name, whichever driver
@@ -485,7 +587,8 @@ void DrawGlyph(CFont& font, const TGlyph& glyph, int penX, int16_t y, uint8_t al
 }
 
 void Present() {
-  SDL_Flip(Screen);
+  if (Composed != nullptr) ShowComposed();
+  SDL_Flip(Display);
   // Every frame is drawn onto black.
   SDL_FillRect(Screen, &Screen->clip_rect, SDL_MapRGB(Screen->format, 0, 0, 0));
 }
@@ -550,5 +653,8 @@ bool CopyBytesToScreen(const uint8_t* from, size_t count) {
   UnlockScreen();
   return true;
 }
+
+void SetFrameBufferDepth(uint8_t bitsPerPixel) { ScreenDepth = bitsPerPixel; }
+void SetScreenComposing(bool on) { ComposingAllowed = on; }
 
 }  // namespace game
