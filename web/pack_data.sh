@@ -2,7 +2,8 @@
 # pack_data.sh DATA_DIR STAGE SITE: gathers the packed resources (the .dat
 # files of Sprites/, Fonts/, Sounds/, Music/ and Maps/) of the installation
 # DATA_DIR into STAGE and packs them as SITE/vexmoor.data, with its loader
-# SITE/vexmoor-data.js, mounted at /vexmoor/ in the page.
+# SITE/vexmoor-data.js, mounted at /vexmoor/ in the page; the window icon
+# becomes the page's, SITE/vexmoor-icon.bmp.
 set -euo pipefail
 data=$1 stage=$2 site=$3
 for folder in Sprites Fonts Sounds Music Maps; do
@@ -24,4 +25,6 @@ python3 "$packager" "$site/vexmoor.data.partial" --preload "$stage@/vexmoor" \
 # The loader names the package by the file it was written as.
 sed -i 's/vexmoor\.data\.partial/vexmoor.data/g' "$site/vexmoor-data.js.partial"
 mv "$site/vexmoor.data.partial" "$site/vexmoor.data"
+# The window icon serves as the page's.
+cp "$data/vexmoor.bmp" "$site/vexmoor-icon.bmp"
 mv "$site/vexmoor-data.js.partial" "$site/vexmoor-data.js"
