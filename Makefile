@@ -83,8 +83,10 @@ test-i386:
 	JOBS=$(JOBS) ./scripts/test-i386.sh
 
 # The benchmark runs once on each SDL 1.2 library installed: the classic one,
-# then sdl12-compat over SDL 2, which lives in its own directory.
-bench: build
+# then sdl12-compat over SDL 2, which lives in its own directory; then the
+# browser build in headless Chromium (its "web:" line), which knows the
+# title by the desktop replay's picture of it.
+bench: build web
 	cmake --build $(BUILD) --target benchmarks -j $(JOBS)
 	cd $(BUILD) && ./bin/vexmoor-bench
 	@if [ -e $(SDL_COMPAT_DIR)/libSDL-1.2.so.0 ]; then \
@@ -92,6 +94,8 @@ bench: build
 	else \
 	  echo "no sdl12-compat in $(SDL_COMPAT_DIR): benchmarked on the classic SDL only"; \
 	fi
+	@$(BUILD)/bin/vexmoor-replay --dir $(BUILD)/vexmoor --frames 2 --shot 1:$(WEB_BUILD)/bench-title.png
+	@cd web/tests && node web_bench.js $(abspath $(WEB_BUILD))/site $(abspath $(WEB_BUILD))/bench-title.png
 
 contact-sheet: build
 	cmake --build $(BUILD) --target contact-sheet -j $(JOBS)
