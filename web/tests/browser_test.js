@@ -81,6 +81,14 @@ async function playthrough(browser, url) {
 
   const titleOff = await waitForPicture(page, 'title', 20);
   check(titleOff === 0, 'the title canvas equals the desktop title picture', `${titleOff} pixels off`);
+  const bar = await page.evaluate(() => {
+    const progress = document.getElementById('progress');
+    return { max: progress.max, value: progress.value, hidden: document.getElementById('loading').hidden };
+  });
+  const dataSize = fs.statSync(path.join(site, 'vexmoor.data')).size;
+  check(bar.max === dataSize && bar.value === dataSize && bar.hidden,
+    'the progress bar followed the data package to its end and gave way to the game',
+    `${bar.value} of ${bar.max} bytes, the package ${dataSize}`);
   const scrolled = await page.evaluate(() => window.scrollY);
 
   await page.keyboard.down('Space');
