@@ -104,15 +104,15 @@
     }
   };
 
-  // The data package first: it registers the files the game reads at start.
-  function load(source, next) {
+  // Both download at once and run in this order: the data package first,
+  // which registers the files the game reads at start.
+  ['vexmoor-data.js', 'vexmoor.js'].forEach(function (source) {
     var script = document.createElement('script');
     script.src = source;
-    script.onload = next || null;
+    script.async = false;
     script.onerror = function () {
       fail('The game could not be loaded (' + source + ' is missing). Check the connection and try again.');
     };
     document.body.appendChild(script);
-  }
-  load('vexmoor-data.js', function () { load('vexmoor.js'); });
+  });
 })();
