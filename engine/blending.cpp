@@ -65,9 +65,6 @@ struct TProbe {
 TProbe Probe;
 bool OwnBlendingAllowed = true;
 
-bool Is565(const SDL_PixelFormat* f) {
-  return f->BytesPerPixel == 2 && f->Rmask == 0xF800 && f->Gmask == 0x07E0 && f->Bmask == 0x001F;
-}
 
 // ------------------------------------------------- pictures, one at a time
 
@@ -615,6 +612,10 @@ void BlendFill(Uint16* to, int pitch, int before, int after, int width, int heig
     return;
   }
   BlendFillRows(TFill{pixel, alpha, alpha >> 3}, to, pitch, before, after, width, height);
+}
+
+bool Is565(const SDL_PixelFormat* f) {
+  return f->BytesPerPixel == 2 && f->Rmask == 0xF800 && f->Gmask == 0x07E0 && f->Bmask == 0x001F;
 }
 
 }  // namespace state

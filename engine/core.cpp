@@ -9,31 +9,32 @@
 
 #include "engine/engine_state.h"
 #include "engine/game.h"
+#include "engine/presenter.h"
 #include "platform/platform.h"
 #include "resources/datafile.h"
 #include "resources/startup.h"
-#ifdef VEXMOOR_OPENGL
-#include "engine/gl_driver.h"
-#endif
 
 namespace game {
 
-#ifdef VEXMOOR_OPENGL
-const bool OpenGLBuild = true;
-#else
-const bool OpenGLBuild = false;
-#endif
-
-bool BindOpenGL(std::string& error) {
-#ifdef VEXMOOR_OPENGL
-  return gl::Bind(error);
-#else
-  error = "no OpenGL path in this build";
-  return false;
-#endif
-}
-
 namespace state {
+
+namespace {
+
+// Stands in while no screen is open or another driver than the screen's
+// is selected: draws, presents and reads nothing.
+const TPresenter NoPresenter{
+    .OpenScreen = [](uint16_t, uint16_t, bool) -> SDL_Surface* { return nullptr; },
+    .CloseScreen = [] {},
+    .PreparePicture = [](CSprite&, uint16_t, TPictureUse) {},
+    .DrawSprite = [](CSprite&, int16_t, int16_t, TDrawKind, uint8_t) {},
+    .FillRect = [](int16_t, int16_t, uint16_t, uint16_t, TColor) {},
+    .BeginText = [](const CFont&, uint8_t) {},
+    .DrawGlyph = [](CFont&, const TGlyph&, int, int16_t, uint8_t) {},
+    .Present = [] {},
+    .ReadFrame = [](std::vector<uint8_t>&, int&, int&) { return false; },
+};
+
+}  // namespace
 
 // Selecting vdDefault at module start-up stores this.
 TVideoDriver VideoDriver = vdOpenGL;
@@ -46,19 +47,15 @@ CFontArray FontBank;
 CSoundArray SoundBank;
 Mix_Music* Music = nullptr;
 bool LiteralDrawing = false;
+const TPresenter* Presenter = &NoPresenter;
+const TPresenter* SelectedPresenter = &OpenGLPresenter;
 
-bool FrameBufferReady() {
-  // A window opened for OpenGL has no pixels to draw into.
-  return VideoDriver == vdFrameBuffer && Screen != nullptr && (Screen->flags & SDL_OPENGL) == 0;
-}
-
-bool OpenGLReady() {
-#ifdef VEXMOOR_OPENGL
-  return VideoDriver == vdOpenGL && Screen != nullptr && (Screen->flags & SDL_OPENGL) != 0 &&
-         gl::Bound();
-#else
-  return false;
-#endif
+SDL_Surface* OpenOpenGLWindow(uint16_t width, uint16_t height, bool fullscreen) {
+  constexpr int GLDepthBits = 16;
+  constexpr int VideoBitsPerPixel = 16;
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, GLDepthBits);
+  return SDL_SetVideoMode(width, height, VideoBitsPerPixel, SDL_OPENGL | (fullscreen ? SDL_FULLSCREEN : 0));
 }
 
 }  // namespace state
@@ -70,8 +67,6 @@ namespace {
 constexpr uint8_t DefaultFrameRate = 30;
 constexpr uint8_t FullBrightness = 255;
 constexpr uint16_t FirstTexture = 1;
-constexpr int VideoBitsPerPixel = 16;
-constexpr int GLDepthBits = 16;
 
 constexpr int AudioFrequency = 22050;
 constexpr int AudioChannels = 2;  // stereo
@@ -95,6 +90,8 @@ TTickSource TickSource = nullptr;
 TSleeper Sleeper = nullptr;
 bool FrameWaiting = true;
 std::mt19937 Generator;
+// The presenter that opened Screen; null while no screen is open.
+const TPresenter* ScreenPresenter = nullptr;
 
 uint32_t Ticks() { return TickSource != nullptr ? TickSource() : SDL_GetTicks(); }
 
@@ -112,6 +109,19 @@ void OpenAudio() {
   for (int channel = 0; channel < MixingChannels; ++channel) Mix_Volume(channel, ChannelVolume);
 }
 
+// The presenter of the open screen lets go of it; no screen is open after.
+void CloseScreen() {
+  if (ScreenPresenter != nullptr) ScreenPresenter->CloseScreen();
+  ScreenPresenter = nullptr;
+  Screen = nullptr;
+  Presenter = &NoPresenter;
+}
+
+// The open screen's presenter draws while its driver is selected.
+void ChoosePresenter() {
+  Presenter = ScreenPresenter != nullptr && ScreenPresenter == SelectedPresenter ? ScreenPresenter : &NoPresenter;
+}
+
 void DropBanks() {
   SoundBank.SetSize(0, 0);
   FontBank.SetSize(0, 0);
@@ -123,7 +133,13 @@ void DropBanks() {
 TColor RGB(uint8_t r, uint8_t g, uint8_t b) { return TColor{r, g, b, 255}; }
 TColor RGBA(uint8_t r, uint8_t g, uint8_t b, uint8_t a) { return TColor{r, g, b, a}; }
 
-void SetVideoDriver(TVideoDriver driver) { VideoDriver = driver == vdDefault ? vdOpenGL : driver; }
+void SetVideoDriver(TVideoDriver driver) {
+  VideoDriver = driver == vdDefault ? vdOpenGL : driver;
+  // Every driver but OpenGL prepares its pictures for the frame buffer
+  // (and a driver SetVideoMode does not know opens no screen).
+  SelectedPresenter = VideoDriver == vdOpenGL ? &OpenGLPresenter : &FrameBufferPresenter;
+  ChoosePresenter();
+}
 TVideoDriver GetVideoDriver() { return VideoDriver; }
 
 // Termination signals only raise the platform's flag, which ProcessEvents
@@ -137,7 +153,7 @@ void Init(const std::string& caption, const std::string& iconName) {
   CatchTerminationSignals();
   SDL_WM_SetCaption(caption.c_str(), "");
   SetWindowIcon(iconName);
-  Screen = nullptr;
+  CloseScreen();
   QuitFlag = false;
   KeyState = SDL_GetKeyState(&KeyCount);
   HeldKeys.fill(false);
@@ -151,14 +167,13 @@ void Init(const std::string& caption, const std::string& iconName) {
 }
 
 void Shutdown() {
-  ReleaseFillCache();
+  CloseScreen();
   Mix_CloseAudio();
   SDL_Quit();
   // The objects in the banks, their surfaces, chunks and the music are not
   // released one by one: the process ends right after.
   DropBanks();
   Music = nullptr;
-  Screen = nullptr;
   KeyState = nullptr;
   KeyCount = 0;
   if (!resources::DevelopMode) resources::RemoveScratchFiles();
@@ -168,44 +183,29 @@ void Shutdown() {
 
 void RestoreDisplay() {
   if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) return;
-  ReleaseFillCache();
+  CloseScreen();
   if (AudioOpen()) Mix_CloseAudio();
   SDL_Quit();
-  Screen = nullptr;
   KeyState = nullptr;
   KeyCount = 0;
 }
 
 bool SetVideoMode(uint16_t width, uint16_t height, bool fullscreen) {
-  const Uint32 fullscreenFlag = fullscreen ? SDL_FULLSCREEN : 0;
   if (VideoDriver != vdOpenGL && VideoDriver != vdFrameBuffer) {
     VideoError = "no video driver selected";
     return false;
   }
-  // Copies made for the previous screen no longer match its format.
-  ReleaseFillCache();
+  // What was made for the previous screen no longer matches it.
+  CloseScreen();
   ++VideoMode;
-  switch (VideoDriver) {
-    case vdOpenGL:
-      SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-      SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, GLDepthBits);
-      Screen = SDL_SetVideoMode(width, height, VideoBitsPerPixel, SDL_OPENGL | fullscreenFlag);
-#ifdef VEXMOOR_OPENGL
-      if (OpenGLReady()) gl::SetUpState();
-#endif
-      break;
-    case vdFrameBuffer:
-      Screen = SDL_SetVideoMode(width, height, VideoBitsPerPixel,
-                                SDL_HWSURFACE | SDL_DOUBLEBUF | fullscreenFlag);
-      break;
-    default:
-      break;
-  }
+  Screen = SelectedPresenter->OpenScreen(width, height, fullscreen);
   if (Screen == nullptr) {
     const char* reason = SDL_GetError();
     VideoError = reason != nullptr && reason[0] != '\0' ? reason : "no video surface";
     return false;
   }
+  ScreenPresenter = SelectedPresenter;
+  ChoosePresenter();
   return true;
 }
 
@@ -232,15 +232,7 @@ bool Flip() {
   // Measured from this present, not from when the frame was due: a late
   // frame is not made up by hurrying the next ones.
   LastFlipTicks = Ticks();
-  if (FrameBufferReady()) {
-    SDL_Flip(Screen);
-    SDL_FillRect(Screen, &Screen->clip_rect, SDL_MapRGB(Screen->format, 0, 0, 0));
-  }
-#ifdef VEXMOOR_OPENGL
-  else if (OpenGLReady()) {
-    gl::PresentFrame();
-  }
-#endif
+  Presenter->Present();
   return true;
 }
 
@@ -340,47 +332,9 @@ void SetKey(uint16_t key, bool down) {
 
 void SetLiteralDrawing(bool literal) { LiteralDrawing = literal; }
 
-namespace {
-
-// Widens an n-bit channel to 8 bits by moving it to the top of the byte and
-// repeating its highest bits in the bits that were freed, so 0 stays 0 and
-// the channel's maximum becomes 255 (5-bit 31 -> 255, 6-bit 32 -> 130).
-uint8_t ExpandChannel(uint32_t pixel, uint32_t mask, uint8_t shift, uint8_t loss) {
-  const int bits = 8 - loss;
-  if (mask == 0 || bits <= 0) return 0;
-  uint32_t value = ((pixel & mask) >> shift) << loss;
-  for (int filled = bits; filled < 8; filled += bits) value |= value >> bits;
-  return static_cast<uint8_t>(value);
-}
-
-}  // namespace
-
 bool ReadScreen(std::vector<uint8_t>& rgb, int& width, int& height) {
-  if (Screen == nullptr || (Screen->flags & SDL_OPENGL) != 0) return false;
-  if (SDL_MUSTLOCK(Screen) && SDL_LockSurface(Screen) != 0) return false;
-  const SDL_PixelFormat* f = Screen->format;
-  width = Screen->w;
-  height = Screen->h;
-  rgb.assign(static_cast<size_t>(width) * height * 3, 0);
-  for (int y = 0; y < height; ++y) {
-    const uint8_t* row = static_cast<const uint8_t*>(Screen->pixels) + static_cast<size_t>(y) * Screen->pitch;
-    for (int x = 0; x < width; ++x) {
-      const uint32_t pixel = PixelAt(row + x * f->BytesPerPixel, f->BytesPerPixel);
-      uint8_t* out = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-      if (f->palette != nullptr) {
-        const SDL_Color& c = f->palette->colors[pixel % f->palette->ncolors];
-        out[0] = c.r;
-        out[1] = c.g;
-        out[2] = c.b;
-      } else {
-        out[0] = ExpandChannel(pixel, f->Rmask, f->Rshift, f->Rloss);
-        out[1] = ExpandChannel(pixel, f->Gmask, f->Gshift, f->Gloss);
-        out[2] = ExpandChannel(pixel, f->Bmask, f->Bshift, f->Bloss);
-      }
-    }
-  }
-  if (SDL_MUSTLOCK(Screen)) SDL_UnlockSurface(Screen);
-  return true;
+  // The screen is read whichever driver is selected now.
+  return ScreenPresenter != nullptr && ScreenPresenter->ReadFrame(rgb, width, height);
 }
 
 }  // namespace game

@@ -14,7 +14,10 @@
 namespace game::state {
 
 extern TVideoDriver VideoDriver;
-// The video surface of the latest SetVideoMode; null until a mode is set.
+// The surface the engine draws on, opened by the latest SetVideoMode; null
+// while no mode is set. It is SDL's video surface, except in the frame-buffer
+// driver on a screen that is not 16-bit 565: then it is the 16-bit picture
+// that each present converts into SDL's surface.
 extern SDL_Surface* Screen;
 // Counts SetVideoMode calls, so that a sprite's screen copies can tell
 // whether they were made for the current screen.
@@ -29,10 +32,9 @@ extern Mix_Music* Music;
 // The benchmark's switch: draw from the loaded surfaces, flags set every time.
 extern bool LiteralDrawing;
 
-// The frame-buffer driver has a screen to draw on.
+// The frame-buffer presenter draws (its screen is open and its driver
+// selected).
 bool FrameBufferReady();
-// The OpenGL driver has an OpenGL window to draw in (main build only).
-bool OpenGLReady();
 
 // Loads a BMP picture with SDL_LoadBMP. Null when SDL cannot load it, and
 // also when the surface it returns does not hold together: SDL 1.2 on
@@ -45,9 +47,8 @@ SDL_Surface* LoadPicture(const std::string& file);
 // memory, as SDL stores it).
 uint32_t PixelAt(const uint8_t* p, int bytesPerPixel);
 
-// Prepares a freshly loaded picture for fast drawing on the current
-// frame-buffer screen (nothing without one).
-void PrepareScreenCopies(CSprite& sprite);
+// Whether a pixel format is 16-bit 565, the screen the game draws for.
+bool Is565(const SDL_PixelFormat* format);
 
 // Translucent drawing in the loaded SDL's own arithmetic (blending.cpp),
 // on 565 screens. The first call after a change of video mode tries SDL's
@@ -95,14 +96,8 @@ void BlendFill(Uint16* to, int pitch, int before, int after, int width, int heig
 // stays, drawing nothing.
 void ReleasePicture(CSprite& sprite);
 
-// Drops every cached FillRect surface (the screen format changed or SDL is
-// closing).
-void ReleaseFillCache();
-
-// Draws the part `source` of a sprite's picture (already inside the
-// picture) with its top-left corner at (x, y): opaque, keyed on the sprite's
-// ColorKey, or keyed and blended with alpha. Clipped to the screen.
+// How a sprite is drawn: opaque, keyed on its ColorKey, or keyed and
+// blended with an alpha.
 enum class TDrawKind { Opaque, Keyed, Blended };
-void DrawPicture(CSprite& sprite, const SDL_Rect& source, int x, int y, TDrawKind kind, uint8_t alpha);
 
 }  // namespace game::state

@@ -2,16 +2,14 @@
 // where each of the 128 character codes lies in it.
 #include <SDL.h>
 
-#include <algorithm>
+#include <memory>
 
 #include "engine/engine_state.h"
 #include "engine/game.h"
+#include "engine/presenter.h"
 #include "resources/binary_io.h"
 #include "resources/datafile.h"
 #include "resources/startup.h"
-#ifdef VEXMOOR_OPENGL
-#include "engine/gl_driver.h"
-#endif
 
 namespace game {
 
@@ -37,30 +35,6 @@ void ReadGlyphTable(const std::string& file, TGlyph (&glyphs)[GlyphCount]) {
   }
 }
 
-// The part of a glyph's rectangle that lies inside the font image, and where
-// that part lands when the whole rectangle is drawn at (penX, y): a table
-// entry reaching outside the image never makes a blit read past it.
-bool ClipToImage(const TGlyph& glyph, const SDL_Surface* image, int penX, int y, SDL_Rect& source,
-                 SDL_Rect& destination) {
-  int left = glyph.x;
-  int top = glyph.y;
-  int right = left + glyph.w;
-  int bottom = top + glyph.h;
-  const int shiftX = left < 0 ? -left : 0;
-  const int shiftY = top < 0 ? -top : 0;
-  left = std::max(left, 0);
-  top = std::max(top, 0);
-  right = std::min(right, image->w);
-  bottom = std::min(bottom, image->h);
-  const int drawX = penX + shiftX;
-  const int drawY = y + shiftY;
-  if (right <= left || bottom <= top || drawX > INT16_MAX || drawY > INT16_MAX) return false;
-  source = SDL_Rect{static_cast<Sint16>(left), static_cast<Sint16>(top), static_cast<Uint16>(right - left),
-                    static_cast<Uint16>(bottom - top)};
-  destination = SDL_Rect{static_cast<Sint16>(drawX), static_cast<Sint16>(drawY), source.w, source.h};
-  return true;
-}
-
 }  // namespace
 
 uint16_t LoadFont(const std::string& name) {
@@ -68,37 +42,24 @@ uint16_t LoadFont(const std::string& name) {
   const std::string file = resources::ResourceFile("Fonts/", name, ".fnt");
   SDL_Surface* surface = LoadPicture(file);
   if (surface == nullptr) return 0;
-  uint16_t texWidth = 0;
-  uint16_t texHeight = 0;
-#ifdef VEXMOOR_OPENGL
-  if (VideoDriver == vdOpenGL && OpenGLReady()) gl::UploadTexture(surface, NextTexture, texWidth, texHeight);
-#endif
-  TGlyph glyphs[GlyphCount];
+  auto font = std::make_unique<CFont>();
+  font->Image.Surface = surface;
+  // Text is keyed on pixel value 0 (black); Image.ColorKey stays 0.
+  SelectedPresenter->PreparePicture(font->Image, NextTexture, TPictureUse::FontImage);
   try {
-    ReadGlyphTable(file, glyphs);
+    ReadGlyphTable(file, font->Glyphs);
   } catch (const resources::IoError& error) {
-    SDL_FreeSurface(surface);
+    ReleasePicture(font->Image);
     if (resources::DevelopMode) throw;
     // Named by the packed file, which a player can find; the scratch file
     // is gone by the time the report is read.
     throw resources::IoError(resources::ResourcePath("Fonts/", name, ".fnt"), error.Reason());
   } catch (...) {
-    SDL_FreeSurface(surface);
+    ReleasePicture(font->Image);
     throw;
   }
-  auto* font = new CFont;
-  font->Image.Surface = surface;
-  if (OpenGLBuild) {
-    // A font records its texture's size in pixels, not the covered fraction.
-    font->Image.TexU = texWidth;
-    font->Image.TexV = texHeight;
-    font->Image.Texture = NextTexture;
-  }
-  std::copy(std::begin(glyphs), std::end(glyphs), font->Glyphs);
   ++NextTexture;
-  // Text is keyed on pixel value 0 (black); Image.ColorKey stays 0.
-  PrepareScreenCopies(font->Image);
-  return FontBank.Add(font);
+  return FontBank.Add(font.release());
 }
 
 uint16_t FontCount() { return FontBank.GetWidth(); }
@@ -116,24 +77,12 @@ void ReleaseFonts() {
 void DrawText(int16_t x, int16_t y, uint16_t fontId, uint8_t alpha, const char* text) {
   CFont* font = FontBank.Get(fontId);
   if (font == nullptr || text == nullptr || font->Image.Surface == nullptr) return;
-  SDL_Surface* image = FrameBufferReady() ? font->Image.Surface : nullptr;
-#ifdef VEXMOOR_OPENGL
-  const bool openGL = OpenGLReady();
-  if (openGL) gl::BeginText(*font, alpha);
-#endif
+  Presenter->BeginText(*font, alpha);
   int penX = x;
   for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); *c != 0; ++c) {
     if (*c >= GlyphCount) continue;  // not in the font: no glyph, no advance
     const TGlyph& glyph = font->Glyphs[*c];
-    SDL_Rect source;
-    SDL_Rect destination;
-    if (image != nullptr && ClipToImage(glyph, image, penX, y, source, destination)) {
-      // Keyed on black and blended, as every glyph of the text.
-      DrawPicture(font->Image, source, destination.x, destination.y, TDrawKind::Blended, alpha);
-    }
-#ifdef VEXMOOR_OPENGL
-    if (openGL && penX <= INT16_MAX) gl::DrawGlyph(*font, glyph, static_cast<int16_t>(penX), y);
-#endif
+    Presenter->DrawGlyph(*font, glyph, penX, y, alpha);
     penX += glyph.w;
   }
 }

@@ -76,8 +76,10 @@ void Shutdown();
 // desktop as it found it. Safe to call at any time, also twice.
 void RestoreDisplay();
 
-// Opens the 16-bit window or screen in the selected driver. Returns false
-// when SDL gives no surface (Describes why in LastVideoError()).
+// Opens the 16-bit window or screen in the selected driver, whose
+// presenter then draws every sprite, rectangle and text and presents every
+// frame. Returns false when SDL gives no surface (describes why in
+// LastVideoError()); nothing is drawn then.
 bool SetVideoMode(uint16_t width, uint16_t height, bool fullscreen);
 // SDL's reason for the last failed SetVideoMode.
 std::string LastVideoError();
@@ -203,6 +205,19 @@ void SetOwnBlending(bool own);
 // frame-buffer screen.
 bool CopyBytesToScreen(const uint8_t* from, size_t count);
 
+// Test and benchmark seam: the bits per pixel the frame-buffer driver asks
+// SDL for at the next SetVideoMode: 16 at start-up (the game's), 32 for the
+// screen a browser gives. On a screen that is not 16-bit 565 the engine
+// still draws at 16 bits, into a picture of its own, and each present
+// converts that into SDL's screen, each channel widened as ReadScreen
+// widens it; so every depth shows the same picture.
+void SetFrameBufferDepth(uint8_t bitsPerPixel);
+
+// Benchmark seam: false makes the next SetVideoMode draw straight onto a
+// screen that is not 16-bit 565, as SDL draws there, instead of at 16 bits
+// (the pixels then differ from a 16-bit screen's). True at start-up.
+void SetScreenComposing(bool on);
+
 // The version of the SDL library loaded at run time, as "1.2.15".
 std::string LinkedSdlVersion();
 
@@ -212,7 +227,9 @@ std::string LinkedSdlVersion();
 std::string BlendingRule();
 
 // Copies the frame-buffer screen (the picture drawn since the last present)
-// as 8-bit RGB rows, top to bottom; false without a frame-buffer screen.
+// as 8-bit RGB rows, top to bottom; false without a frame-buffer screen. On
+// a screen that is not 16-bit this is the 16-bit picture the engine drew,
+// the same as on a 16-bit screen.
 // Each channel is widened to 8 bits by moving it to the top of the byte and
 // repeating its highest bits in the freed low bits, so 0 stays 0 and the
 // channel's maximum becomes 255 (16-bit red 16 of 31 reads 132, green 32 of

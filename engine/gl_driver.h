@@ -1,6 +1,6 @@
 // The OpenGL presentation path of the main build, as the rest of the engine
-// sees it. Compiled only into the main build (VEXMOOR_OPENGL); the engine's
-// other sources call it only inside #ifdef VEXMOOR_OPENGL.
+// sees it. Compiled only into the main build, where the OpenGL presenter
+// (presenter_opengl.cpp) is the one engine source that calls it.
 #pragma once
 
 #include <cstdint>

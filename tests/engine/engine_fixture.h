@@ -78,6 +78,8 @@ class EngineTest : public ::testing::Test {
     game::SetLiteralDrawing(false);
     game::SetOwnBlending(true);
     game::SetSoundObserver(nullptr);
+    game::SetFrameBufferDepth(16);
+    game::SetScreenComposing(true);
     game::SetVideoDriver(game::vdFrameBuffer);
     game::Init("engine test", "icon");
     ASSERT_TRUE(game::SetVideoMode(ScreenWidth, ScreenHeight, false)) << game::LastVideoError();
@@ -90,6 +92,8 @@ class EngineTest : public ::testing::Test {
     game::SetLiteralDrawing(false);
     game::SetOwnBlending(true);
     game::SetSoundObserver(nullptr);
+    game::SetFrameBufferDepth(16);
+    game::SetScreenComposing(true);
   }
 
   // Writes Sprites/<name>.bmp under ProgramDir.

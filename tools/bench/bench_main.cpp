@@ -10,6 +10,9 @@
 // - a bound: memcpy of as many bytes as the frame writes, overdraw included,
 //   into the same screen.
 //
+// It also draws the frame on a 32-bit screen, as a browser gives: at 16 bits
+// and converted at each present, against drawn straight onto it.
+//
 // It checks that every way draws the same picture. Its pictures are made
 // here, in a temporary directory, so it needs none of the game's files.
 //
@@ -336,6 +339,58 @@ TTimes MedianTimes(const std::vector<TDraw>& frame, long bytes) {
   return t;
 }
 
+// The screens of the 32-bit comparison: the game's 16-bit one, a 32-bit one
+// drawn at 16 bits and converted at each present, and a 32-bit one drawn
+// on straight.
+enum class TScreen { Game, Composed, Straight };
+
+bool OpenScreen(TScreen screen) {
+  game::SetFrameBufferDepth(screen == TScreen::Game ? 16 : 32);
+  game::SetScreenComposing(screen != TScreen::Straight);
+  return game::SetVideoMode(ScreenWidth, ScreenHeight, false);
+}
+
+// Median drawing and present times, in ms, of the frame on each screen.
+struct TDeepTimes {
+  double gamePresent, composedFrame, composedPresent, straightFrame, straightLiteral, straightPresent;
+};
+
+// Blocks of frames taking turns, as in MedianTimes; a block's first frames
+// after its SetVideoMode (which remakes the pictures' copies) are not
+// counted.
+TDeepTimes DeepScreenTimes(const std::vector<TDraw>& frame) {
+  struct TBlock {
+    TScreen screen;
+    TWay way;
+  };
+  constexpr TBlock Blocks[] = {{TScreen::Game, TWay::Engine},
+                               {TScreen::Composed, TWay::Engine},
+                               {TScreen::Straight, TWay::Engine},
+                               {TScreen::Straight, TWay::Literal}};
+  std::vector<double> draws[std::size(Blocks)];
+  std::vector<double> presents[std::size(Blocks)];
+  for (int round = 0; round < Rounds; ++round) {
+    for (size_t b = 0; b < std::size(Blocks); ++b) {
+      OpenScreen(Blocks[b].screen);
+      Select(Blocks[b].way);
+      for (int n = 0; n < WarmUpFrames + TimedFrames / Rounds; ++n) {
+        const double start = ThreadMs();
+        DrawFrame(frame);
+        const double drawn = ThreadMs();
+        game::Flip();
+        const double presented = ThreadMs();
+        if (n < WarmUpFrames) continue;
+        draws[b].push_back(drawn - start);
+        presents[b].push_back(presented - drawn);
+      }
+    }
+  }
+  OpenScreen(TScreen::Game);
+  Select(TWay::Engine);
+  return TDeepTimes{Median(presents[0]), Median(draws[1]), Median(presents[1]),
+                    Median(draws[2]),    Median(draws[3]), Median(presents[2])};
+}
+
 std::vector<uint8_t> FramePicture(const std::vector<TDraw>& frame, TWay way) {
   Select(way);
   DrawFrame(frame);
@@ -384,6 +439,9 @@ int main() {
               static_cast<double>(bytes) / (ScreenWidth * ScreenHeight * BytesPerPixel));
   std::printf("both ways draw the same picture: %s\n", same ? "yes" : "NO");
   const TTimes t = MedianTimes(frame, bytes);
+  const bool opened = OpenScreen(TScreen::Composed);
+  const bool sameComposed = opened && FramePicture(frame, TWay::Engine) == literalPicture;
+  const TDeepTimes deep = DeepScreenTimes(frame);
   game::Shutdown();
   std::printf("translucent draws handed to SDL: %.3f ms median; same picture: %s\n", t.handed, sameHanded ? "yes" : "NO");
   std::printf("speed-up: %.1fx; %.1fx the bound\n", t.literal / t.engine, t.engine / t.bound);
@@ -394,6 +452,11 @@ int main() {
   std::printf("\n");
   std::printf("bound: %.3f ms median\n", t.bound);
   bench::ReportPacing();
+  std::printf("32-bit screen, drawn at 16 bits: frame %.3f ms + present with conversion %.3f ms median (16-bit "
+              "present %.3f ms), same picture: %s; drawn straight onto it: frame %.3f ms, literal %.3f ms + present "
+              "%.3f ms median\n",
+              deep.composedFrame, deep.composedPresent, deep.gamePresent, sameComposed ? "yes" : "NO",
+              deep.straightFrame, deep.straightLiteral, deep.straightPresent);
   std::printf("frame-buffer play frame: %.3f ms median; literal: %.3f ms median\n", t.engine, t.literal);
-  return same && sameHanded ? 0 : 1;
+  return same && sameHanded && sameComposed ? 0 : 1;
 }
