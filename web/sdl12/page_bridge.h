@@ -21,6 +21,16 @@ void vxpage_set_title(const char* title);
 // symbol plus 0x10000 for a press or 0x20000 for a release.
 int vxpage_next_key(void);
 
+// The gamepads the page sees now: their number; one's name (as much as
+// fits in `size` bytes), axes and buttons; and its state, axes scaled to
+// -32767..32767 and buttons 0 or 1. vxpage_pad_read returns 0 once the
+// pad is gone.
+int vxpage_pad_count(void);
+void vxpage_pad_name(int index, char* name, int size);
+int vxpage_pad_axes(int index);
+int vxpage_pad_buttons(int index);
+int vxpage_pad_read(int index, int16_t* axes, int axisCount, uint8_t* buttons, int buttonCount);
+
 // Makes the audio context (running from the first key press on); 1 when
 // the page can play sound.
 int vxpage_open_audio(void);

@@ -69,6 +69,15 @@ var VxPageLibrary = {
       VxPage.held = {};
     },
 
+    // The Gamepad API's indices of the pads SDL numbers 0, 1, ...
+    pads: [],
+
+    pad: function(index) {
+      var all = navigator.getGamepads ? navigator.getGamepads() : [];
+      var pad = all[VxPage.pads[index]];
+      return pad && pad.connected ? pad : null;
+    },
+
     resumeAudio: function() {
       if (VxPage.audio && VxPage.audio.state === 'suspended') {
         VxPage.audio.resume().then(VxPage.startMusic, function() {});
@@ -134,6 +143,43 @@ var VxPageLibrary = {
 
   vxpage_next_key: function() {
     return VxPage.keys.length ? VxPage.keys.shift() : 0;
+  },
+
+  vxpage_pad_count: function() {
+    var all = navigator.getGamepads ? navigator.getGamepads() : [];
+    VxPage.pads = [];
+    for (var i = 0; i < all.length; ++i) {
+      if (all[i] && all[i].connected) VxPage.pads.push(all[i].index);
+    }
+    return VxPage.pads.length;
+  },
+
+  vxpage_pad_name: function(index, name, size) {
+    var pad = VxPage.pad(index);
+    stringToUTF8(pad ? pad.id : '', name, size);
+  },
+
+  vxpage_pad_axes: function(index) {
+    var pad = VxPage.pad(index);
+    return pad ? pad.axes.length : 0;
+  },
+
+  vxpage_pad_buttons: function(index) {
+    var pad = VxPage.pad(index);
+    return pad ? pad.buttons.length : 0;
+  },
+
+  vxpage_pad_read: function(index, axes, axisCount, buttons, buttonCount) {
+    var pad = VxPage.pad(index);
+    if (!pad) return 0;
+    for (var a = 0; a < axisCount; ++a) {
+      var value = a < pad.axes.length ? pad.axes[a] : 0;
+      HEAP16[(axes >> 1) + a] = Math.max(-32767, Math.min(32767, Math.round(value * 32767)));
+    }
+    for (var b = 0; b < buttonCount; ++b) {
+      HEAPU8[buttons + b] = b < pad.buttons.length && pad.buttons[b].pressed ? 1 : 0;
+    }
+    return 1;
   },
 
   vxpage_open_audio: function() {

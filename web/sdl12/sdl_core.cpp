@@ -2,16 +2,24 @@
 // (absent) joysticks.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "SDL.h"
 #include "web/sdl12/page_bridge.h"
 #include "web/sdl12/sdl_state.h"
+
+struct _SDL_Joystick {
+  int index;
+  std::vector<Sint16> axes;
+  std::vector<Uint8> buttons;
+};
 
 namespace sdl12 {
 
@@ -26,6 +34,12 @@ std::deque<SDL_Event> Pending;
 // A press; a release carries 0x20000 instead.
 constexpr int KeyPressed = 0x10000;
 constexpr int KeySymbolMask = 0xFFFF;
+// SDL 1.2's queue holds this many events.
+constexpr size_t QueueLimit = 128;
+
+constexpr int MaxPadName = 128;
+std::vector<SDL_Joystick*> OpenJoysticks;
+bool JoystickEvents = false;
 
 bool DriverIsDummy(const char* variable) {
   const char* driver = std::getenv(variable);
@@ -45,6 +59,48 @@ void PumpPageKeys() {
     event.key.keysym.sym = static_cast<SDLKey>(change & KeySymbolMask);
     Pending.push_back(event);
   }
+}
+
+// Reads an open pad; with `events`, each change since the last reading
+// becomes an event.
+void ReadPad(SDL_Joystick& pad, bool events) {
+  std::vector<Sint16> axes(pad.axes.size());
+  std::vector<Uint8> buttons(pad.buttons.size());
+  if (vxpage_pad_read(pad.index, axes.data(), static_cast<int>(axes.size()), buttons.data(),
+                      static_cast<int>(buttons.size())) == 0) {
+    // A pad that went away lets everything go.
+    std::fill(axes.begin(), axes.end(), 0);
+    std::fill(buttons.begin(), buttons.end(), 0);
+  }
+  for (size_t i = 0; i < axes.size(); ++i) {
+    if (axes[i] == pad.axes[i]) continue;
+    pad.axes[i] = axes[i];
+    if (!events) continue;
+    SDL_Event event;
+    std::memset(&event, 0, sizeof event);
+    event.type = SDL_JOYAXISMOTION;
+    event.jaxis.which = static_cast<Uint8>(pad.index);
+    event.jaxis.axis = static_cast<Uint8>(i);
+    event.jaxis.value = axes[i];
+    SDL_PushEvent(&event);
+  }
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    if (buttons[i] == pad.buttons[i]) continue;
+    pad.buttons[i] = buttons[i];
+    if (!events) continue;
+    SDL_Event event;
+    std::memset(&event, 0, sizeof event);
+    event.type = buttons[i] ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+    event.jbutton.which = static_cast<Uint8>(pad.index);
+    event.jbutton.button = static_cast<Uint8>(i);
+    event.jbutton.state = buttons[i] ? SDL_PRESSED : SDL_RELEASED;
+    SDL_PushEvent(&event);
+  }
+}
+
+void PumpPads() {
+  if (!JoystickEvents) return;
+  for (SDL_Joystick* pad : OpenJoysticks) ReadPad(*pad, true);
 }
 
 // -------------------------------------------------------- file streams
@@ -147,6 +203,10 @@ void SDL_QuitSubSystem(Uint32 flags) {
     std::memset(KeyTable, 0, sizeof KeyTable);
     Pending.clear();
   }
+  if ((flags & Started & SDL_INIT_JOYSTICK) != 0) {
+    while (!OpenJoysticks.empty()) SDL_JoystickClose(OpenJoysticks.back());
+    JoystickEvents = false;
+  }
   Started &= ~flags;
 }
 
@@ -236,10 +296,19 @@ void SDL_WM_SetIcon(SDL_Surface*, Uint8*) {}
 
 int SDL_ShowCursor(int) { return 1; }
 
-void SDL_PumpEvents(void) { PumpPageKeys(); }
+void SDL_PumpEvents(void) {
+  PumpPageKeys();
+  PumpPads();
+}
+
+int SDL_PushEvent(SDL_Event* event) {
+  if (event == nullptr || Pending.size() >= QueueLimit) return -1;
+  Pending.push_back(*event);
+  return 0;
+}
 
 int SDL_PollEvent(SDL_Event* event) {
-  PumpPageKeys();
+  SDL_PumpEvents();
   if (Pending.empty()) return 0;
   const SDL_Event next = Pending.front();
   Pending.pop_front();
@@ -260,24 +329,83 @@ SDLMod SDL_GetModState(void) { return KMOD_NONE; }
 int SDL_EnableKeyRepeat(int, int) { return 0; }
 int SDL_EnableUNICODE(int) { return 0; }
 
-int SDL_NumJoysticks(void) { return 0; }
-const char* SDL_JoystickName(int) { return nullptr; }
-SDL_Joystick* SDL_JoystickOpen(int) {
-  SDL_SetError("There are no joysticks in the browser build");
-  return nullptr;
+int SDL_NumJoysticks(void) {
+  if (vxpage_has_page() == 0 || (Started & SDL_INIT_JOYSTICK) == 0) return 0;
+  // The list is taken again only while no pad is open: the numbers of the
+  // open ones must stay.
+  static int count = 0;
+  if (OpenJoysticks.empty()) count = vxpage_pad_count();
+  return count;
 }
-int SDL_JoystickOpened(int) { return 0; }
-int SDL_JoystickIndex(SDL_Joystick*) { return -1; }
-int SDL_JoystickNumAxes(SDL_Joystick*) { return 0; }
+
+const char* SDL_JoystickName(int device_index) {
+  static char name[MaxPadName];
+  if (device_index < 0 || device_index >= SDL_NumJoysticks()) return nullptr;
+  vxpage_pad_name(device_index, name, sizeof name);
+  return name;
+}
+
+SDL_Joystick* SDL_JoystickOpen(int device_index) {
+  if (device_index < 0 || device_index >= SDL_NumJoysticks()) {
+    SDL_SetError("Invalid joystick device index %d", device_index);
+    return nullptr;
+  }
+  for (SDL_Joystick* pad : OpenJoysticks) {
+    if (pad->index == device_index) return pad;
+  }
+  auto* pad = new SDL_Joystick{device_index, std::vector<Sint16>(vxpage_pad_axes(device_index)),
+                               std::vector<Uint8>(vxpage_pad_buttons(device_index))};
+  ReadPad(*pad, false);
+  OpenJoysticks.push_back(pad);
+  return pad;
+}
+
+int SDL_JoystickOpened(int device_index) {
+  for (SDL_Joystick* pad : OpenJoysticks) {
+    if (pad->index == device_index) return 1;
+  }
+  return 0;
+}
+
+int SDL_JoystickIndex(SDL_Joystick* joystick) { return joystick != nullptr ? joystick->index : -1; }
+int SDL_JoystickNumAxes(SDL_Joystick* joystick) {
+  return joystick != nullptr ? static_cast<int>(joystick->axes.size()) : -1;
+}
 int SDL_JoystickNumBalls(SDL_Joystick*) { return 0; }
 int SDL_JoystickNumHats(SDL_Joystick*) { return 0; }
-int SDL_JoystickNumButtons(SDL_Joystick*) { return 0; }
-void SDL_JoystickUpdate(void) {}
-int SDL_JoystickEventState(int) { return 0; }
-Sint16 SDL_JoystickGetAxis(SDL_Joystick*, int) { return 0; }
+int SDL_JoystickNumButtons(SDL_Joystick* joystick) {
+  return joystick != nullptr ? static_cast<int>(joystick->buttons.size()) : -1;
+}
+
+void SDL_JoystickUpdate(void) {
+  for (SDL_Joystick* pad : OpenJoysticks) ReadPad(*pad, false);
+}
+
+int SDL_JoystickEventState(int state) {
+  if (state == SDL_ENABLE || state == SDL_IGNORE) JoystickEvents = state == SDL_ENABLE;
+  return JoystickEvents ? SDL_ENABLE : SDL_IGNORE;
+}
+
+Sint16 SDL_JoystickGetAxis(SDL_Joystick* joystick, int axis) {
+  if (joystick == nullptr || axis < 0 || axis >= static_cast<int>(joystick->axes.size())) return 0;
+  return joystick->axes[axis];
+}
+
 Uint8 SDL_JoystickGetHat(SDL_Joystick*, int) { return SDL_HAT_CENTERED; }
-Uint8 SDL_JoystickGetButton(SDL_Joystick*, int) { return 0; }
-void SDL_JoystickClose(SDL_Joystick*) {}
+
+Uint8 SDL_JoystickGetButton(SDL_Joystick* joystick, int button) {
+  if (joystick == nullptr || button < 0 || button >= static_cast<int>(joystick->buttons.size())) return 0;
+  return joystick->buttons[button];
+}
+
+void SDL_JoystickClose(SDL_Joystick* joystick) {
+  for (size_t i = 0; i < OpenJoysticks.size(); ++i) {
+    if (OpenJoysticks[i] != joystick) continue;
+    OpenJoysticks.erase(OpenJoysticks.begin() + static_cast<long>(i));
+    delete joystick;
+    return;
+  }
+}
 
 int SDL_GL_SetAttribute(SDL_GLattr, int) {
   SDL_SetError("OpenGL is not available in the browser build");

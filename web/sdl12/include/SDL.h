@@ -480,10 +480,17 @@ typedef union SDL_Event {
 // game reads do not scroll the page.
 int SDL_PollEvent(SDL_Event* event);
 void SDL_PumpEvents(void);
+// Adds an event at the end of the queue: 0, or -1 when the queue is full.
+int SDL_PushEvent(SDL_Event* event);
 
 // ------------------------------------------------------------ joysticks
 
-// The browser build offers no joysticks: none are found.
+// The page's gamepads (the Gamepad API), numbered as the page lists them
+// when SDL_NumJoysticks is asked; named by the browser's id for them, with
+// its axes (-32767 to 32767) and buttons and no hats. Browsers show a page
+// a gamepad only once one of its buttons was pressed while the page was
+// open. With events on (SDL_JoystickEventState), every pump turns the
+// changes of the open pads into events.
 typedef struct _SDL_Joystick SDL_Joystick;
 
 #define SDL_HAT_CENTERED 0x00
