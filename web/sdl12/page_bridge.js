@@ -14,6 +14,7 @@ var VxPageLibrary = {
     music: null,
     musicGain: null,
     musicWanted: null,
+    effectsHeard: 0,
 
     // DOM key codes to SDL 1.2 key symbols.
     symbols: {
@@ -194,6 +195,19 @@ var VxPageLibrary = {
     VxPage.musicGain = VxPage.audio.createGain();
     VxPage.musicGain.connect(VxPage.audio.destination);
     Module['audioContext'] = VxPage.audio;
+    // What the page plays, for tests: the music and the effects heard.
+    Module['audioReport'] = function() {
+      var playing = 0;
+      for (var channel in VxPage.playing) playing += 1;
+      return {
+        state: VxPage.audio ? VxPage.audio.state : 'closed',
+        music: !!VxPage.music,
+        musicLoops: !!(VxPage.music && VxPage.music.loop),
+        musicGain: VxPage.musicGain ? VxPage.musicGain.gain.value : 0,
+        effectsHeard: VxPage.effectsHeard,
+        channelsUsed: playing
+      };
+    };
     return 1;
   },
 
@@ -237,6 +251,10 @@ var VxPageLibrary = {
     level.gain.value = gain;
     source.connect(level);
     level.connect(audio.destination);
+    VxPage.effectsHeard += 1;
+    source.onended = function() {
+      if (VxPage.playing[channel] === source) delete VxPage.playing[channel];
+    };
     if (loops < 0) {
       source.loop = true;
       source.start();

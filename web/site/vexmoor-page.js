@@ -28,6 +28,20 @@
     document.getElementById('retry').focus();
   }
 
+  // A failure to start in the player's words, with the browser's own below.
+  function explain(detail) {
+    var text = String(detail || 'an unknown error');
+    if (/vexmoor\.data/.test(text)) {
+      return 'The game\'s data (vexmoor.data) could not be downloaded. Check the connection and try again. ' +
+             '(' + text + ')';
+    }
+    if (/wasm/i.test(text)) {
+      return 'The game itself (vexmoor.wasm) could not be downloaded or started. Check the connection and ' +
+             'try again. (' + text + ')';
+    }
+    return 'The game could not be loaded. Check the connection and try again. (' + text + ')';
+  }
+
   function end(status) {
     if (page.state === 'failed' || page.state === 'ended') return;
     page.state = 'ended';
@@ -57,8 +71,7 @@
   // that ends the program is reported by onAbort.
   window.addEventListener('error', function (event) {
     if (page.state !== 'loading') return;
-    var what = event.message || (event.target && event.target.src ? 'cannot load ' + event.target.src : 'an error');
-    fail('The game could not be loaded (' + what + '). Check the connection and try again.');
+    fail(explain(event.message || (event.target && event.target.src ? 'cannot load ' + event.target.src : '')));
   }, true);
 
   if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
@@ -93,7 +106,7 @@
     print: function (text) { console.log(text); },
     printErr: function (text) { console.error(text); },
     onAbort: function (what) {
-      fail('The game stopped unexpectedly (' + what + ').');
+      fail(page.state === 'loading' ? explain(what) : 'The game stopped unexpectedly (' + what + ').');
     },
     onExit: function (status) {
       if (status === 0) {
@@ -111,7 +124,7 @@
     script.src = source;
     script.async = false;
     script.onerror = function () {
-      fail('The game could not be loaded (' + source + ' is missing). Check the connection and try again.');
+      fail(explain(source + ' is missing'));
     };
     document.body.appendChild(script);
   });

@@ -103,6 +103,13 @@ async function playthrough(browser, url) {
   // DevTools protocol counts as one the player has already used.)
   check(audioAfter === 'running', 'the audio context runs after the first key', audioAfter);
 
+  // The level's start plays "enter"; the music loops at half volume.
+  const sound = await page.evaluate(async () => {
+    for (let i = 0; i < 100 && !window.Module.audioReport().music; ++i) await new Promise((r) => setTimeout(r, 20));
+    return window.Module.audioReport();
+  });
+  check(sound.music && sound.musicLoops && sound.musicGain === 0.5 && sound.effectsHeard >= 1,
+    'the music loops at half volume and the effects sound', JSON.stringify(sound));
   const countdownOff = await waitForPicture(page, 'countdown', 3);
   check(countdownOff === 0, 'Space leads to the countdown ("3" as on the desktop)', `${countdownOff} pixels off`);
   // The countdown's gaps show the bare play screen too: play begins 128
@@ -117,8 +124,10 @@ async function playthrough(browser, url) {
   await page.keyboard.down('ArrowRight');
   await pause(1000);
   const moved = await pixelsOff(page, 'play');
+  const steps = (await page.evaluate(() => window.Module.audioReport().effectsHeard)) - sound.effectsHeard;
   await page.keyboard.up('ArrowRight');
   check(moved > 100000, 'holding Right moves the maze', `${moved} pixels changed in 1 s`);
+  check(steps >= 2, 'each step sounds', `${steps} effects in 1 s of walking`);
   check(scrolled === 0 && (await page.evaluate(() => window.scrollY)) === 0, 'the keys do not scroll the page');
 
   // Held for a few frames: the game reads the keys held at each frame.
@@ -134,11 +143,13 @@ async function playthrough(browser, url) {
   await page.close();
 }
 
-// A site missing one of its files shows a message in place of the game.
-async function missingFile(browser, site, file) {
-  const server = await serve(site, [file]);
+// A site missing one of its files, or a browser without WebAssembly, shows a
+// message in place of the game.
+async function cannotStart(browser, site, file) {
+  const server = await serve(site, file ? [file] : []);
   const errors = [];
   const page = await openPage(browser, errors);
+  if (!file) await page.evaluateOnNewDocument(() => { delete window.WebAssembly; });
   await page.goto(server.url);
   const shown = await page.waitForFunction(() => !document.getElementById('failed').hidden, { timeout: 15000 })
     .then(() => true, () => false);
@@ -147,7 +158,8 @@ async function missingFile(browser, site, file) {
     const box = document.getElementById('failed').getBoundingClientRect();
     return box.width > 300 && box.height > 200;
   });
-  check(shown && visible && /cannot start/.test(text), `without ${file} the page says the game cannot start`,
+  check(shown && visible && /cannot start/.test(text),
+    `without ${file || 'WebAssembly'} the page says the game cannot start`,
     text.replace(/\s+/g, ' ').trim());
   await page.close();
   await server.close();
@@ -158,8 +170,9 @@ async function missingFile(browser, site, file) {
   const server = await serve(site);
   try {
     await playthrough(chromium.browser, server.url);
-    await missingFile(chromium.browser, site, 'vexmoor.data');
-    await missingFile(chromium.browser, site, 'vexmoor.wasm');
+    await cannotStart(chromium.browser, site, 'vexmoor.data');
+    await cannotStart(chromium.browser, site, 'vexmoor.wasm');
+    await cannotStart(chromium.browser, site, null);
   } finally {
     await server.close();
     await chromium.close();
