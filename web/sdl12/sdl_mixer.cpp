@@ -102,6 +102,8 @@ bool ParseWave(const std::vector<Uint8>& bytes, TPcm& pcm) {
       }
       return true;
     }
+    // A chunk that claims more than the file holds ends the search.
+    if (size >= available) break;
     at = body + size + (size & 1);
   }
   SDL_SetError("Complex WAVE files not supported");
