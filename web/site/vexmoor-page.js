@@ -1,5 +1,5 @@
-// The page around the game: loads the data package and the game, shows the
-// download's progress, says when the game has ended or could not start, and
+// The page around the game (index.html then loads the data package and the
+// game): shows the download's progress, says when the game has ended or could not start, and
 // offers full screen. The game itself listens to the keyboard.
 (function () {
   'use strict';
@@ -67,11 +67,13 @@
     fullscreen.blur();
   });
 
-  // Before the game runs, any error is a failure to start; afterwards one
-  // that ends the program is reported by onAbort.
+  // Before the game runs, any error is a failure to start (a script that
+  // cannot be fetched included); afterwards one that ends the program is
+  // reported by onAbort.
   window.addEventListener('error', function (event) {
     if (page.state !== 'loading') return;
-    fail(explain(event.message || (event.target && event.target.src ? 'cannot load ' + event.target.src : '')));
+    var script = event.target && event.target.src;
+    fail(explain(script ? script.split('/').pop() + ' is missing' : event.message));
   }, true);
 
   if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
@@ -117,15 +119,4 @@
     }
   };
 
-  // Both download at once and run in this order: the data package first,
-  // which registers the files the game reads at start.
-  ['vexmoor-data.js', 'vexmoor.js'].forEach(function (source) {
-    var script = document.createElement('script');
-    script.src = source;
-    script.async = false;
-    script.onerror = function () {
-      fail(explain(source + ' is missing'));
-    };
-    document.body.appendChild(script);
-  });
 })();

@@ -172,6 +172,7 @@ async function cannotStart(browser, site, file) {
     await playthrough(chromium.browser, server.url);
     await cannotStart(chromium.browser, site, 'vexmoor.data');
     await cannotStart(chromium.browser, site, 'vexmoor.wasm');
+    await cannotStart(chromium.browser, site, 'vexmoor.js');
     await cannotStart(chromium.browser, site, null);
   } finally {
     await server.close();
