@@ -43,6 +43,8 @@ typedef enum { SDL_FALSE = 0, SDL_TRUE = 1 } SDL_bool;
 // SDL_VIDEODRIVER is "dummy" or there is no page (under node), when it
 // draws into memory only. Returns 0.
 int SDL_Init(Uint32 flags);
+// Starts more subsystems, or stops some (video: the screen goes and the
+// keys are let go; joysticks: the open ones close).
 int SDL_InitSubSystem(Uint32 flags);
 void SDL_QuitSubSystem(Uint32 flags);
 // Which of the given subsystems are started.
@@ -52,6 +54,7 @@ void SDL_Quit(void);
 
 // The reason for the latest failure, "" when none.
 char* SDL_GetError(void);
+// Sets the reason (printf-style, at most 511 characters) or clears it.
 void SDL_SetError(const char* fmt, ...);
 void SDL_ClearError(void);
 
@@ -98,8 +101,11 @@ typedef struct SDL_RWops {
 // A stream over a file opened with fopen's mode; null (with the reason in
 // SDL_GetError) when it cannot be opened.
 SDL_RWops* SDL_RWFromFile(const char* file, const char* mode);
+// A stream over `size` bytes of memory that stay the caller's; the const
+// one refuses writes.
 SDL_RWops* SDL_RWFromMem(void* mem, int size);
 SDL_RWops* SDL_RWFromConstMem(const void* mem, int size);
+// An empty stream for the caller to fill in, and its release.
 SDL_RWops* SDL_AllocRW(void);
 void SDL_FreeRW(SDL_RWops* area);
 
@@ -188,6 +194,8 @@ SDL_Surface* SDL_CreateRGBSurface(Uint32 flags, int width, int height, int depth
 SDL_Surface* SDL_CreateRGBSurfaceFrom(void* pixels, int width, int height, int depth, int pitch, Uint32 Rmask,
                                       Uint32 Gmask, Uint32 Bmask, Uint32 Amask);
 #define SDL_AllocSurface SDL_CreateRGBSurface
+// Frees a surface made here (never the screen) once its reference count
+// falls to 0.
 void SDL_FreeSurface(SDL_Surface* surface);
 // Surfaces live in memory: locking always succeeds.
 int SDL_LockSurface(SDL_Surface* surface);
@@ -195,10 +203,16 @@ void SDL_UnlockSurface(SDL_Surface* surface);
 
 // A copy of the surface in `fmt`, each pixel converted as a blit would.
 SDL_Surface* SDL_ConvertSurface(SDL_Surface* src, const SDL_PixelFormat* fmt, Uint32 flags);
+// The same in the screen's format; null before SDL_SetVideoMode.
 SDL_Surface* SDL_DisplayFormat(SDL_Surface* surface);
 
+// Set or clear (flag without SDL_SRCCOLORKEY or SDL_SRCALPHA) the colour
+// key and the surface alpha that blits use, with SDL 1.2's flags: asking
+// for SDL_RLEACCEL marks the surface SDL_RLEACCELOK.
 int SDL_SetColorKey(SDL_Surface* surface, Uint32 flag, Uint32 key);
 int SDL_SetAlpha(SDL_Surface* surface, Uint32 flag, Uint8 alpha);
+// The rectangle blits and fills are kept to (the whole surface for null),
+// cut to the surface; SDL_FALSE when nothing of it is left.
 SDL_bool SDL_SetClipRect(SDL_Surface* surface, const SDL_Rect* rect);
 void SDL_GetClipRect(SDL_Surface* surface, SDL_Rect* rect);
 
@@ -212,6 +226,9 @@ int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rec
 int SDL_LowerBlit(SDL_Surface* src, SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rect* dstrect);
 #define SDL_BlitSurface SDL_UpperBlit
 
+// A colour as a pixel of the format, each channel cut to its width (the
+// nearest palette entry for 8 bits), and back, the low bits filled from the
+// high ones.
 Uint32 SDL_MapRGB(const SDL_PixelFormat* format, Uint8 r, Uint8 g, Uint8 b);
 Uint32 SDL_MapRGBA(const SDL_PixelFormat* format, Uint8 r, Uint8 g, Uint8 b, Uint8 a);
 void SDL_GetRGB(Uint32 pixel, const SDL_PixelFormat* fmt, Uint8* r, Uint8* g, Uint8* b);
@@ -229,11 +246,17 @@ SDL_Surface* SDL_LoadBMP_RW(SDL_RWops* src, int freesrc);
 // reason); full screen is the page's business and ignored here.
 SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags);
 SDL_Surface* SDL_GetVideoSurface(void);
+// Shows the whole screen on the canvas, each channel widened to 8 bits by
+// repeating its highest bits (as the engine reads its screen back); the
+// update calls do the same.
 int SDL_Flip(SDL_Surface* screen);
 void SDL_UpdateRect(SDL_Surface* screen, Sint32 x, Sint32 y, Uint32 w, Uint32 h);
 void SDL_UpdateRects(SDL_Surface* screen, int numrects, SDL_Rect* rects);
+// "canvas", or "dummy" without a page.
 char* SDL_VideoDriverName(char* namebuf, int maxlen);
 
+// The caption becomes the page's title (trimmed); the page keeps its own
+// icon and cursor.
 void SDL_WM_SetCaption(const char* title, const char* icon);
 void SDL_WM_SetIcon(SDL_Surface* icon, Uint8* mask);
 int SDL_ShowCursor(int toggle);
@@ -401,6 +424,8 @@ typedef struct SDL_keysym {
 // The held-key table, indexed by key symbol, as of the latest event pump;
 // `numkeys` (when given) gets its length, SDLK_LAST.
 Uint8* SDL_GetKeyState(int* numkeys);
+// No modifier state, key repeat or character translation: what the game
+// does not read is not kept.
 SDLMod SDL_GetModState(void);
 int SDL_EnableKeyRepeat(int delay, int interval);
 int SDL_EnableUNICODE(int enable);
