@@ -242,9 +242,8 @@ var VxPageLibrary = {
     if (previous) {
       try { previous.stop(); } catch (e) {}
     }
-    // A context still waiting for the first key drops the sound, as it
-    // would be heard late otherwise.
-    if (audio.state !== 'running') return;
+    // On a context still waiting for the first key (which the game hears
+    // too) the sound starts as the context does, a moment late.
     var source = audio.createBufferSource();
     source.buffer = buffer;
     var level = audio.createGain();
