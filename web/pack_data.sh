@@ -20,8 +20,9 @@ done
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 packager=$(dirname "$(readlink -f "$(command -v emcc)")")/tools/file_packager.py
 [ -e "$packager" ] || packager=/usr/share/emscripten/tools/file_packager.py
-python3 "$packager" "$site/vexmoor.data.partial" --preload "$stage@/vexmoor" \
-  --js-output="$site/vexmoor-data.js.partial" >/dev/null
+# Run in the site folder: the loader knows the package by the name given.
+(cd "$site" && python3 "$packager" vexmoor.data.partial --preload "$stage@/vexmoor" \
+  --js-output=vexmoor-data.js.partial >/dev/null)
 # The loader names the package by the file it was written as.
 sed -i 's/vexmoor\.data\.partial/vexmoor.data/g' "$site/vexmoor-data.js.partial"
 mv "$site/vexmoor.data.partial" "$site/vexmoor.data"
