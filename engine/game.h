@@ -250,7 +250,8 @@ class CSprite : public Arrays::CObject {
   uint32_t ColorKey = 0;
 
   // Engine-internal: the picture prepared for fast frame-buffer drawing,
-  // made at load (engine/sprites.cpp); null when it is drawn the plain way.
+  // made at load (engine/presenter_framebuffer.cpp); null when it is drawn
+  // the plain way.
   TScreenCopies* Copies = nullptr;
 };
 using CSpriteArray = Arrays::CTypedArray<CSprite>;

@@ -529,7 +529,13 @@ SDL_Surface* OpenScreen(uint16_t width, uint16_t height, bool fullscreen) {
   if (Display == nullptr || Is565(Display->format) || !ComposingAllowed) return Display;
   Composed = SDL_CreateRGBSurface(SDL_SWSURFACE, Display->w, Display->h, ComposedBitsPerPixel, Red565, Green565,
                                   Blue565, 0);
-  // Without memory for it the engine draws on SDL's screen as SDL draws there.
+  // Where SDL cannot make a 565 surface (no memory, or a library whose
+  // surfaces all have the screen's format) the engine draws on SDL's screen
+  // as SDL draws there.
+  if (Composed != nullptr && !Is565(Composed->format)) {
+    SDL_FreeSurface(Composed);
+    Composed = nullptr;
+  }
   if (Composed == nullptr) return Display;
   MakeWideningTables();
   return Composed;
