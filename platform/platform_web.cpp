@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #include "platform/platform.h"
 
@@ -26,7 +27,7 @@ constexpr size_t EntropyChunk = 256;
 
 uint64_t MonotonicMicroseconds() { return static_cast<uint64_t>(emscripten_get_now() * 1000.0); }
 
-uint32_t WallClockSeconds() { return static_cast<uint32_t>(emscripten_date_now() / 1000.0); }
+uint32_t WallClockSeconds() { return static_cast<uint32_t>(::time(nullptr)); }
 
 void SleepMicroseconds(uint32_t microseconds) {
   if (microseconds >= ShortestTimerUs) {

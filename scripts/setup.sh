@@ -16,6 +16,21 @@ packages=(
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang-14 libfuzzer-14-dev libclang-rt-14-dev)
 fi
+# `setup.sh web`: also Emscripten for `make web`, and Chromium, node and
+# npm for its tests; then puppeteer-core from web/tests/package-lock.json.
+if [ "${1:-}" = web ]; then
+  packages+=(emscripten chromium nodejs)
+  # Node's own packages bring npm along; Debian's nodejs needs its npm.
+  command -v npm >/dev/null || packages+=(npm)
+fi
+root=$(cd "$(dirname "$0")/.." && pwd)
+npm_packages() {
+  if [ "${1:-}" = web ] && [ ! -d "$root/web/tests/node_modules/puppeteer-core" ]; then
+    echo "Installing puppeteer-core (web/tests/package-lock.json)"
+    # puppeteer-core drives the system's Chromium and never downloads one.
+    (cd "$root/web/tests" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+  fi
+}
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -23,6 +38,7 @@ for p in "${packages[@]}"; do
   fi
 done
 if [ ${#missing[@]} -eq 0 ]; then
+  npm_packages "${1:-}"
   exit 0
 fi
 echo "Installing: ${missing[*]}"
@@ -34,3 +50,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -q
 "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+npm_packages "${1:-}"

@@ -1,0 +1,86 @@
+// Shared by the browser tests and the benchmark: a static server for the
+// site on 127.0.0.1 and Chromium driven by puppeteer-core.
+'use strict';
+
+const fs = require('fs');
+const http = require('http');
+const os = require('os');
+const path = require('path');
+const puppeteer = require('puppeteer-core');
+
+const Chromium = process.env.VEXMOOR_CHROMIUM || '/usr/bin/chromium';
+
+const Types = {
+  '.html': 'text/html; charset=utf-8',
+  '.js': 'text/javascript',
+  '.css': 'text/css',
+  '.wasm': 'application/wasm',
+  '.data': 'application/octet-stream',
+  '.bmp': 'image/bmp',
+};
+
+// Serves `site` on 127.0.0.1 (a free port); files named in `hidden` answer
+// 404 as if missing. Resolves to { url, close() }.
+function serve(site, hidden = []) {
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname).replace(/^\/+/, '') || 'index.html';
+    const file = path.join(site, name);
+    if (hidden.includes(name) || !file.startsWith(site) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+      response.writeHead(404, { 'Content-Type': 'text/plain' });
+      response.end('not found');
+      return;
+    }
+    response.writeHead(200, {
+      'Content-Type': Types[path.extname(file)] || 'application/octet-stream',
+      'Cache-Control': 'no-store',
+    });
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise((resolve) => {
+    server.listen(0, '127.0.0.1', () => {
+      resolve({
+        url: `http://127.0.0.1:${server.address().port}/`,
+        close: () => new Promise((done) => server.close(done)),
+      });
+    });
+  });
+}
+
+// Headless Chromium with a fresh profile and nothing of its own on the
+// network. Resolves to { browser, close() }.
+async function launch() {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vexmoor-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: Chromium,
+    headless: 'new',
+    userDataDir: profile,
+    args: [
+      '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync', '--disable-default-apps', '--mute-audio',
+      '--window-size=1024,768',
+      // What browsers do for a page the player has not used yet: no sound
+      // before a key press or a click.
+      '--autoplay-policy=document-user-activation-required',
+    ],
+  });
+  return {
+    browser,
+    close: async () => {
+      await browser.close();
+      fs.rmSync(profile, { recursive: true, force: true });
+    },
+  };
+}
+
+// A page at 1024 x 768 that records console errors and uncaught errors.
+async function openPage(browser, errors) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1024, height: 768 });
+  page.on('console', (message) => {
+    if (message.type() === 'error') errors.push(`console: ${message.text()}`);
+  });
+  page.on('pageerror', (error) => errors.push(`page error: ${error.message}`));
+  return page;
+}
+
+module.exports = { serve, launch, openPage, Chromium };
