@@ -81,6 +81,10 @@ int Run(const TLoopHooks* hooks) {
   if (!noDisplay.empty()) return Fail(noDisplay);
   // Before anything is unpacked, so that no ending leaves a scratch file.
   game::CatchTerminationSignals();
+  // Copies that were killed could not remove their private scratch
+  // directories; left there, they fill a small runtime directory until no
+  // copy can start.
+  resources::ReclaimScratchDirectories();
   ResetGameVariables();
   const bool fixedSeed = hooks && hooks->fixedSeed;
   game::SeedRandom(fixedSeed ? hooks->seed : static_cast<uint32_t>(std::time(nullptr)));

@@ -52,6 +52,8 @@ TLockHandle LockFile(const std::string& path) {
   return fd;
 }
 
+TLockHandle LockExistingFile(const std::string& path) { return ::open(path.c_str(), O_RDONLY); }
+
 bool LockedFileIsNamed(TLockHandle lock, const std::string& path) {
   struct stat named;
   return lock >= 0 && ::stat(path.c_str(), &named) == 0;
@@ -73,6 +75,11 @@ std::string MakeUniqueDirectory(const std::string& parent, const std::string& pr
 bool OwnedByThisUser(const std::string& path) {
   struct stat info;
   return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool PrivateDirectoryOfThisUser(const std::string& path) {
+  struct stat info;
+  return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool RandomBytes(void* bytes, size_t count) {
