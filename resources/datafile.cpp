@@ -96,7 +96,15 @@ bool UnpackDataFile(const std::string& path) {
   // The packed file is opened first, so a missing resource is reported as
   // itself rather than as a problem with the scratch directory.
   LeReader packed(path);
-  return Unpack(packed, ScratchFilePath());
+  try {
+    return Unpack(packed, ScratchFilePath());
+  } catch (const IoError& error) {
+    if (error.Path() == path) throw;
+    // The scratch file, or the directory for it, could not be had: the
+    // report names the resource that needed the room first, then where it
+    // was to go (a private directory is gone by the time it is read).
+    throw IoError(path, "cannot unpack into " + error.Path() + ": " + error.Reason());
+  }
 }
 
 std::string ResourcePath(const std::string& folder, const std::string& name, const std::string& looseExtension) {

@@ -56,8 +56,10 @@ std::string MusicFilePath();
 // checksum over the restored bytes matches the header; the scratch file is
 // written either way, and appears whole or not at all. The body is read,
 // restored and written 64 KiB at a time, so memory use does not grow with
-// the file. Throws IoError when the packed file cannot be read, is shorter
-// than its header, or the scratch file cannot be written.
+// the file. Throws IoError when the packed file cannot be read or is
+// shorter than its header; when the scratch directory or file cannot be
+// made or written, the IoError names the packed file too, with the reason
+// "cannot unpack into " + the scratch path + ": " + the system's reason.
 bool UnpackDataFile(const std::string& path);
 
 // Restores the packed file at `path` into `outPath` instead of the scratch
