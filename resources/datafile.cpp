@@ -87,6 +87,17 @@ bool Unpack(LeReader& packed, const std::string& outPath) {
 
 }  // namespace
 
+std::vector<uint8_t> ReadPackedStart(const std::string& path, size_t count, uint64_t& plainSize) {
+  LeReader packed(path);
+  if (packed.Size() < HeaderSize) throw IoError(path, "file is shorter than its 12-byte header");
+  packed.Seek(HeaderSize);
+  plainSize = packed.Remaining();
+  std::vector<uint8_t> start = packed.ReadVector(std::min<uint64_t>(count, plainSize));
+  uint32_t position = 1;  // as in Unpack: body byte k at position k + 1
+  for (uint8_t& value : start) UnscrambleByte(position++, value);
+  return start;
+}
+
 bool UnpackDataFileTo(const std::string& path, const std::string& outPath) {
   LeReader packed(path);
   return Unpack(packed, outPath);

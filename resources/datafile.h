@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace resources {
 
@@ -65,6 +66,13 @@ bool UnpackDataFile(const std::string& path);
 // Restores the packed file at `path` into `outPath` instead of the scratch
 // file; otherwise exactly as UnpackDataFile.
 bool UnpackDataFileTo(const std::string& path, const std::string& outPath);
+
+// The first `count` plain bytes of the packed file at `path` (all of them
+// when its body is shorter), restored in memory without writing anything,
+// and in `plainSize` the length of the whole plain body. The checksum is not
+// looked at. Throws IoError when the file cannot be read or is shorter than
+// its header.
+std::vector<uint8_t> ReadPackedStart(const std::string& path, size_t count, uint64_t& plainSize);
 
 // Where a loader finds the resource `name` of `folder` ("Sprites/", ...):
 // ProgramDir + folder + name + looseExtension in development mode, otherwise

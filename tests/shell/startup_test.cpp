@@ -77,14 +77,17 @@ class StartUpTest : public ::testing::Test {
       if (name != leaveOut) WriteWav(dir + "Sounds/" + name + ".wav");
     }
   }
-  // level1 with one ground picture, "ground", and its start cell.
+  // level1 with one ground picture, "ground", and its start cell; the other
+  // three levels the same, since every level is checked at start.
   void WriteLevelOne() {
     maps::ResetMap(12, 10);
     maps::Map->SpriteCount = 1;
     maps::Map->SpriteNames[0] = "ground";
     maps::GetSector(6, 5)->Content = maps::ctStart;
-    maps::SaveMap("level1");
-    std::filesystem::rename(dir + "maps/level1.map", dir + "Maps/level1.map");
+    for (const char* name : {"level1", "level2", "level3", "level4"}) {
+      maps::SaveMap(name);
+      std::filesystem::rename(dir + "maps/" + name + ".map", dir + "Maps/" + name + ".map");
+    }
     maps::ResetMap(0, 0);
   }
 
@@ -128,12 +131,14 @@ TEST_F(StartUpTest, MissingResourceStopsBeforeTheTitleNamingItsFile) {
     const char* missingSprite;
     const char* missingSound;
     std::string file;
+    const char* missingLevel = "";
   };
   const Case cases[] = {
       {"font", false, "", "", "Fonts/courier new 10.fnt"},
       {"sprite", true, "medkit", "", "Sprites/medkit.bmp"},
       {"ground sprite", true, "ground", "", "Sprites/ground.bmp"},
       {"sound", true, "", "mine", "Sounds/mine.wav"},
+      {"a later level", true, "", "", "Maps/level3.map", "level3"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -145,6 +150,7 @@ TEST_F(StartUpTest, MissingResourceStopsBeforeTheTitleNamingItsFile) {
     WriteSprites(c.missingSprite);
     WriteSounds(c.missingSound);
     WriteLevelOne();
+    if (c.missingLevel[0] != '\0') std::filesystem::remove(dir + "Maps/" + c.missingLevel + ".map");
     shell::ResetGameVariables();
     int frames = 0;
     shell::TLoopHooks hooks;
