@@ -148,7 +148,8 @@ bool HoldsOnlyScratchFiles(const std::string& directory, std::vector<std::string
 // alone: it is being made right now, or was made by a copy that did not
 // lock its directories.
 void ReclaimIfAbandoned(const std::string& directory) {
-  if (!platform::PrivateDirectoryOfThisUser(directory)) return;
+  // Asked without the final "/", which would follow a symbolic link.
+  if (!platform::PrivateDirectoryOfThisUser(directory.substr(0, directory.size() - 1))) return;
   const std::string lockPath = directory + LockFileName;
   const platform::TLockHandle lock = platform::LockExistingFile(lockPath);
   if (lock < 0) return;

@@ -216,6 +216,83 @@ TEST_F(ScratchDirTest, EndingOneCopyLeavesDataToTheNextAndAnotherProgramDirMakes
   EXPECT_FALSE(LockHeld(elsewhere / "Data/.lock"));
 }
 
+// What a sweep at start-up may take: only the directories of copies that
+// are no longer running, under every place a private directory is made.
+TEST_F(ScratchDirTest, TheSweepRemovesOnlyPrivateDirectoriesWhoseCopyIsGone) {
+  TempDir tmp;  // stands in for $TMPDIR
+  EnvSetting tmpdir{"TMPDIR", tmp.Slash()};
+  // A killed copy's directory: mode 0700, a lock file nobody holds, scratch
+  // files and a partial file.
+  auto abandoned = [](const std::string& dir) {
+    fs::create_directory(dir);
+    fs::permissions(dir, fs::perms(0700));
+    for (const char* name : {".lock", "data.dat", "temp.dat", "data.dat.part-Xy12AbCd"})
+      TempDir::Write(dir + "/" + name, {1, 2});
+  };
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& dir)> make;
+    bool removed;
+  };
+  std::vector<std::unique_ptr<OtherCopy>> running;
+  const Case cases[] = {
+      {"vexmoor-Killed", abandoned, true},
+      {"vexmoor-Empty0", [&](const std::string& d) { abandoned(d); fs::remove(d + "/data.dat"); }, true},
+      {"vexmoor-Runnin", [&](const std::string& d) { abandoned(d); running.push_back(std::make_unique<OtherCopy>(d)); },
+       false},
+      {"vexmoor-NoLock", [&](const std::string& d) { abandoned(d); fs::remove(d + "/.lock"); }, false},
+      {"vexmoor-Subdir", [&](const std::string& d) { abandoned(d); fs::create_directory(d + "/saves"); }, false},
+      {"vexmoor-Notes0", [&](const std::string& d) { abandoned(d); TempDir::Write(d + "/notes.txt", {}); }, false},
+      {"vexmoor-LinkIn",
+       [&](const std::string& d) {
+         abandoned(d);
+         fs::remove(d + "/temp.dat");
+         fs::create_symlink(tmp / "kept", d + "/temp.dat");
+       },
+       false},
+      {"vexmoor-LockLn",
+       [&](const std::string& d) {
+         abandoned(d);
+         fs::remove(d + "/.lock");
+         fs::create_symlink(tmp / "kept", d + "/.lock");
+       },
+       false},
+      {"vexmoor-Open00", [&](const std::string& d) { abandoned(d); fs::permissions(d, fs::perms(0755)); }, false},
+      {"vexmoor-AFile0", [](const std::string& d) { TempDir::Write(d, {1}); }, false},
+      {"vexmoor-Linked", [&](const std::string& d) { fs::create_directory_symlink(tmp / "target", d); }, false},
+      {"vexmoor-test-Abc123", abandoned, false},
+      {"vexmoor-Abc12", abandoned, false},
+      {"vexmoor-Ab.123", abandoned, false},
+  };
+  TempDir::Write(tmp / "kept", {5});
+  abandoned(tmp / "target");
+  for (const Case& c : cases) c.make(runtime / c.name);
+  abandoned(tmp / "vexmoor-InTmp0");
+
+  ReclaimScratchDirectories();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_NE(fs::exists(fs::symlink_status(runtime / c.name)), c.removed);
+  }
+  EXPECT_FALSE(fs::exists(tmp / "vexmoor-InTmp0")) << "$TMPDIR was not swept";
+  EXPECT_EQ(TempDir::Read(tmp / "kept"), std::vector<uint8_t>{5});
+  EXPECT_TRUE(fs::exists(tmp / "target/data.dat")) << "a link was followed";
+  EXPECT_TRUE(LockHeld(runtime / "vexmoor-Runnin/.lock"));
+}
+
+TEST_F(ScratchDirTest, APrivateDirectoryIsHeldByItsCopySoNoSweepTakesIt) {
+  OtherCopy other(program / "Data");
+  ASSERT_TRUE(other.Locked());
+  const std::string dir = ScratchDirectory();
+  ASSERT_TRUE(ScratchDirectoryIsPrivate());
+  TempDir::Write(ScratchFilePath(), {1});
+  EXPECT_TRUE(LockHeld(dir + ".lock"));
+  ReclaimScratchDirectories();
+  EXPECT_EQ(TempDir::Read(ScratchFilePath()), std::vector<uint8_t>{1});
+  RemoveScratchFiles();
+  EXPECT_FALSE(fs::exists(dir));
+}
+
 TEST(PartialFiles, AreNamedUnpredictablyCreatedExclusivelyAndGetTheUsualMode) {
   TempDir dir;
   const std::string target = dir / "out.bin";
