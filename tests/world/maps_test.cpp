@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -382,4 +383,71 @@ TEST_F(MapsTest, ResetMapOutOfMemoryLeavesAnEmptyMap) {
   EXPECT_EQ(GetSector(0, 0)->Content, ctWall);
   ResetMap(2, 2);
   EXPECT_EQ(GetSector(1, 1)->Content, ctEmpty);
+}
+
+// The start-up check must refuse exactly what loading the level would
+// refuse, in the same words, without unpacking anything.
+TEST_F(MapsTest, TheHeaderCheckRefusesWhatLoadingRefusesAndUnpacksNothing) {
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;  // empty with `missing`
+    bool missing = false;
+  };
+  std::vector<uint8_t> wrongVersion = SmallMap().Bytes();
+  wrongVersion[7] = 3;
+  std::vector<uint8_t> truncated = SmallMap().Bytes();
+  truncated.pop_back();
+  std::vector<uint8_t> longer = SmallMap().Bytes();
+  longer.push_back(0xEE);  // bytes after the key plane are never read
+  TRawMap oversized;
+  oversized.Width = 2048;
+  oversized.Height = 1024;
+  std::vector<uint8_t> tooManyNames = SmallMap().Bytes(257);
+  std::vector<uint8_t> cutShort = SmallMap().Bytes();
+  cutShort.resize(12);
+  const Case cases[] = {
+      {"sound", SmallMap().Bytes()},
+      {"trailing bytes", longer},
+      {"empty map", TRawMap().Bytes()},
+      {"wrong version", wrongVersion},
+      {"seven bytes", {'D', 'D', 'M', 'A', 'P', ' ', 1}},
+      {"header cut short", cutShort},
+      {"one byte short", truncated},
+      {"more cells than a map may have", oversized.Bytes()},
+      {"257 names", tooManyNames},
+      {"empty file", {}},
+      {"missing", {}, true},
+  };
+  for (const bool develop : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (develop ? ", loose" : ", packed"));
+      resources::DevelopMode = true;
+      std::filesystem::remove_all(dir / "Maps");
+      std::filesystem::create_directory(dir / "Maps");
+      if (!c.missing) {
+        TempDir::Write(dir / "case.map", c.bytes);
+        if (develop) {
+          std::filesystem::rename(dir / "case.map", dir / "Maps/case.map");
+        } else {
+          resources::PackDataFile(dir / "case.map", dir / "Maps/");
+        }
+      }
+      resources::DevelopMode = develop;
+      auto outcome = [](const std::function<bool()>& read) -> std::string {
+        try {
+          return read() ? "read" : "not a map";
+        } catch (const resources::IoError& error) {
+          return error.Path() + ": " + error.Reason();
+        }
+      };
+      const std::string checked = outcome([] { return CheckMapFile("case"); });
+      EXPECT_FALSE(std::filesystem::exists(dir / "Data")) << "the check unpacked";
+      const std::string loaded = outcome([] { return LoadMap("case"); });
+      EXPECT_EQ(checked, loaded);
+      EXPECT_EQ(checked == "read", std::string(c.name) == "sound" || std::string(c.name) == "trailing bytes" ||
+                                       std::string(c.name) == "empty map");
+      resources::RemoveScratchFiles();
+      std::filesystem::remove_all(dir / "Data");
+    }
+  }
 }
