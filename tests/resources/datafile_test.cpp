@@ -182,6 +182,17 @@ TEST_F(DataFileTest, FailuresRaiseIoErrorNamingTheFile) {
   }
   TempDir::Write(dir / "short.dat", {'D', 'D', 'D', 1});
   EXPECT_THROW(UnpackDataFile(dir / "short.dat"), IoError);
+
+  // Where the scratch file cannot be written, the resource is named first.
+  TempDir::Write(dir / "x.dat", WorkedExample);
+  std::filesystem::create_directories(dir / "Data/data.dat");
+  try {
+    UnpackDataFile(dir / "x.dat");
+    FAIL() << "no IoError";
+  } catch (const IoError& error) {
+    EXPECT_EQ(error.Path(), dir / "x.dat");
+    EXPECT_EQ(error.Reason().rfind("cannot unpack into " + (dir / "Data/data.dat") + ": ", 0), 0u) << error.Reason();
+  }
 }
 
 TEST_F(DataFileTest, PackingRefusesNamesWithoutAThreeLetterExtension) {
