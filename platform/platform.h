@@ -60,8 +60,9 @@ TLockHandle LockFile(const std::string& path);
 bool LockedFileIsNamed(TLockHandle lock, const std::string& path);
 // Opens the existing file `path` (never through a symbolic link, never
 // creating it) and takes its lock without waiting. Returns the handle, or -1
-// when the file is missing or another process holds the lock. In the
-// browser every lock is granted.
+// when the file is missing or another process holds the lock. Always -1 in
+// the browser, whose file system starts empty with every page, so that
+// nothing there is ever taken for a killed copy's.
 TLockHandle LockExistingFile(const std::string& path);
 // Releases the lock and closes the file; -1 is ignored.
 void UnlockFile(TLockHandle lock);
