@@ -18,9 +18,13 @@
 #include "resources/binary_io.h"
 #include "resources/datafile.h"
 #include "resources/startup.h"
-#include "temp_dir.h"
+#include "tests/resources/worked_example.h"
+#include "tests/support/temp_dir.h"
 
 using namespace resources;
+using vxtest::ReadFile;
+using vxtest::TempDir;
+using vxtest::WriteFile;
 namespace fs = std::filesystem;
 
 namespace {
@@ -84,18 +88,18 @@ class ScratchDirTest : public ::testing::Test {
 };
 
 TEST_F(ScratchDirTest, AFreeDataDirectoryIsUsedAndLockedForTheLifeOfTheChoice) {
-  TempDir::Write(program / "x.dat", WorkedExample);
+  WriteFile(program / "x.dat", WorkedExample);
   EXPECT_TRUE(UnpackDataFile(program / "x.dat"));
   EXPECT_EQ(ScratchDirectory(), program / "Data/");
   EXPECT_FALSE(ScratchDirectoryIsPrivate());
-  EXPECT_EQ(TempDir::Read(program / "Data/data.dat"), (std::vector<uint8_t>{'a', 'b', 'c'}));
+  EXPECT_EQ(ReadFile(program / "Data/data.dat"), (std::vector<uint8_t>{'a', 'b', 'c'}));
   EXPECT_TRUE(LockHeld(program / "Data/.lock"));
   EXPECT_TRUE(fs::is_empty(runtime.Slash()));
 
-  TempDir::Write(MusicFilePath(), {2});
+  WriteFile(MusicFilePath(), {2});
   // A partial file left by an earlier holder that was killed mid-write.
-  TempDir::Write(program / "Data/data.dat.part-Xy12", {3});
-  TempDir::Write(program / "Data/notes.txt", {4});
+  WriteFile(program / "Data/data.dat.part-Xy12", {3});
+  WriteFile(program / "Data/notes.txt", {4});
   RemoveScratchFiles();
   std::vector<std::string> left;
   for (const auto& entry : fs::directory_iterator(program / "Data")) left.push_back(entry.path().filename());
@@ -104,7 +108,7 @@ TEST_F(ScratchDirTest, AFreeDataDirectoryIsUsedAndLockedForTheLifeOfTheChoice) {
 
 TEST_F(ScratchDirTest, ALockFileLeftByAKilledCopyIsTakenOver) {
   fs::create_directory(program / "Data");
-  TempDir::Write(program / "Data/.lock", {});
+  WriteFile(program / "Data/.lock", {});
   EXPECT_EQ(ScratchDirectory(), program / "Data/");
   EXPECT_TRUE(LockHeld(program / "Data/.lock"));
 }
@@ -118,7 +122,7 @@ TEST_F(ScratchDirTest, WhenDataCannotBeHadAPrivateDirectoryIsUsedAndLeftWithEver
   std::unique_ptr<OtherCopy> other;
   const Case cases[] = {
       {"another copy holds Data/", [&] { other = std::make_unique<OtherCopy>(program / "Data"); }, false},
-      {"Data is a plain file", [&] { TempDir::Write(program / "Data", {1}); }, false},
+      {"Data is a plain file", [&] { WriteFile(program / "Data", {1}); }, false},
       {"the program directory is missing", [&] { ProgramDir = program / "gone/"; }, false},
       {"Data/ is read-only", [&] { fs::create_directory(program / "Data"); ::chmod((program / "Data").c_str(), 0555); },
        true},
@@ -130,11 +134,11 @@ TEST_F(ScratchDirTest, WhenDataCannotBeHadAPrivateDirectoryIsUsedAndLeftWithEver
       std::printf("note: \"%s\" left out: permissions do not bind root\n", c.name);
       continue;
     }
-    TempDir::Write(program / "x.dat", WorkedExample);
+    WriteFile(program / "x.dat", WorkedExample);
     c.prepare();
     if (other) {
       ASSERT_TRUE(other->Locked());
-      TempDir::Write(program / "Data/data.dat", {7, 7});  // the other copy's scratch file
+      WriteFile(program / "Data/data.dat", {7, 7});  // the other copy's scratch file
     }
     EXPECT_TRUE(UnpackDataFile(program / "x.dat"));
     const std::string dir = ScratchDirectory();
@@ -143,7 +147,7 @@ TEST_F(ScratchDirTest, WhenDataCannotBeHadAPrivateDirectoryIsUsedAndLeftWithEver
     struct stat info;
     ASSERT_EQ(::stat(dir.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
-    EXPECT_EQ(TempDir::Read(ScratchFilePath()), (std::vector<uint8_t>{'a', 'b', 'c'}));
+    EXPECT_EQ(ReadFile(ScratchFilePath()), (std::vector<uint8_t>{'a', 'b', 'c'}));
     {
       // A safe write the ending cut short: its partial file goes with the directory.
       LeWriter unfinished(MusicFilePath());
@@ -153,7 +157,7 @@ TEST_F(ScratchDirTest, WhenDataCannotBeHadAPrivateDirectoryIsUsedAndLeftWithEver
     EXPECT_FALSE(fs::exists(dir));
     EXPECT_TRUE(fs::is_empty(runtime.Slash()));
     if (other) {
-      EXPECT_EQ(TempDir::Read(program / "Data/data.dat"), (std::vector<uint8_t>{7, 7}));
+      EXPECT_EQ(ReadFile(program / "Data/data.dat"), (std::vector<uint8_t>{7, 7}));
     }
 
     ::chmod(program.Slash().c_str(), 0700);
@@ -227,7 +231,7 @@ TEST_F(ScratchDirTest, TheSweepRemovesOnlyPrivateDirectoriesWhoseCopyIsGone) {
     fs::create_directory(dir);
     fs::permissions(dir, fs::perms(0700));
     for (const char* name : {".lock", "data.dat", "temp.dat", "data.dat.part-Xy12AbCd"})
-      TempDir::Write(dir + "/" + name, {1, 2});
+      WriteFile(dir + "/" + name, {1, 2});
   };
   struct Case {
     const char* name;
@@ -242,7 +246,7 @@ TEST_F(ScratchDirTest, TheSweepRemovesOnlyPrivateDirectoriesWhoseCopyIsGone) {
        false},
       {"vexmoor-NoLock", [&](const std::string& d) { abandoned(d); fs::remove(d + "/.lock"); }, false},
       {"vexmoor-Subdir", [&](const std::string& d) { abandoned(d); fs::create_directory(d + "/saves"); }, false},
-      {"vexmoor-Notes0", [&](const std::string& d) { abandoned(d); TempDir::Write(d + "/notes.txt", {}); }, false},
+      {"vexmoor-Notes0", [&](const std::string& d) { abandoned(d); WriteFile(d + "/notes.txt", {}); }, false},
       {"vexmoor-LinkIn",
        [&](const std::string& d) {
          abandoned(d);
@@ -258,13 +262,13 @@ TEST_F(ScratchDirTest, TheSweepRemovesOnlyPrivateDirectoriesWhoseCopyIsGone) {
        },
        false},
       {"vexmoor-Open00", [&](const std::string& d) { abandoned(d); fs::permissions(d, fs::perms(0755)); }, false},
-      {"vexmoor-AFile0", [](const std::string& d) { TempDir::Write(d, {1}); }, false},
+      {"vexmoor-AFile0", [](const std::string& d) { WriteFile(d, {1}); }, false},
       {"vexmoor-Linked", [&](const std::string& d) { fs::create_directory_symlink(tmp / "target", d); }, false},
       {"vexmoor-test-Abc123", abandoned, false},
       {"vexmoor-Abc12", abandoned, false},
       {"vexmoor-Ab.123", abandoned, false},
   };
-  TempDir::Write(tmp / "kept", {5});
+  WriteFile(tmp / "kept", {5});
   abandoned(tmp / "target");
   for (const Case& c : cases) c.make(runtime / c.name);
   abandoned(tmp / "vexmoor-InTmp0");
@@ -275,7 +279,7 @@ TEST_F(ScratchDirTest, TheSweepRemovesOnlyPrivateDirectoriesWhoseCopyIsGone) {
     EXPECT_NE(fs::exists(fs::symlink_status(runtime / c.name)), c.removed);
   }
   EXPECT_FALSE(fs::exists(tmp / "vexmoor-InTmp0")) << "$TMPDIR was not swept";
-  EXPECT_EQ(TempDir::Read(tmp / "kept"), std::vector<uint8_t>{5});
+  EXPECT_EQ(ReadFile(tmp / "kept"), std::vector<uint8_t>{5});
   EXPECT_TRUE(fs::exists(tmp / "target/data.dat")) << "a link was followed";
   EXPECT_TRUE(LockHeld(runtime / "vexmoor-Runnin/.lock"));
 }
@@ -285,10 +289,10 @@ TEST_F(ScratchDirTest, APrivateDirectoryIsHeldByItsCopySoNoSweepTakesIt) {
   ASSERT_TRUE(other.Locked());
   const std::string dir = ScratchDirectory();
   ASSERT_TRUE(ScratchDirectoryIsPrivate());
-  TempDir::Write(ScratchFilePath(), {1});
+  WriteFile(ScratchFilePath(), {1});
   EXPECT_TRUE(LockHeld(dir + ".lock"));
   ReclaimScratchDirectories();
-  EXPECT_EQ(TempDir::Read(ScratchFilePath()), std::vector<uint8_t>{1});
+  EXPECT_EQ(ReadFile(ScratchFilePath()), std::vector<uint8_t>{1});
   RemoveScratchFiles();
   EXPECT_FALSE(fs::exists(dir));
 }
@@ -310,9 +314,9 @@ TEST(PartialFiles, AreNamedUnpredictablyCreatedExclusivelyAndGetTheUsualMode) {
     EXPECT_GE(name.size(), std::string("out.bin.part-").size() + 8) << name;
   }
   a.Commit();
-  EXPECT_EQ(TempDir::Read(target), std::vector<uint8_t>{1});
+  EXPECT_EQ(ReadFile(target), std::vector<uint8_t>{1});
   b.Commit();
-  EXPECT_EQ(TempDir::Read(target), std::vector<uint8_t>{2});
+  EXPECT_EQ(ReadFile(target), std::vector<uint8_t>{2});
   struct stat info;
   ASSERT_EQ(::stat(target.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0644u);

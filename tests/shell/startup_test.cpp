@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <new>
 #include <stdexcept>
 
@@ -19,6 +20,7 @@
 #include "resources/datafile.h"
 #include "resources/startup.h"
 #include "tests/shell/shell_fixture.h"
+#include "tests/support/temp_dir.h"
 #include "world/maps.h"
 
 namespace shelltest {
@@ -42,9 +44,8 @@ uint32_t FakeTicks() { return ++FakeNow; }
 class StartUpTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/vexmoor-startup-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = std::string(pattern) + "/";
+    temp = std::make_unique<vxtest::TempDir>();
+    dir = temp->Slash();
     for (const char* sub : {"Sprites", "Fonts", "Sounds", "Music", "Maps", "maps"}) {
       std::filesystem::create_directories(dir + sub);
     }
@@ -62,8 +63,7 @@ class StartUpTest : public ::testing::Test {
     shell::ResetGameVariables();
     resources::SetArguments({"vexmoor"});
     resources::ProgramDir.clear();
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
+    temp.reset();
   }
 
   void WriteFont() { WriteBmp(dir + "Fonts/courier new 10.fnt", 16, {255, 255, 255}, 2048); }
@@ -121,7 +121,8 @@ class StartUpTest : public ::testing::Test {
     return {status, testing::internal::GetCapturedStderr()};
   }
 
-  std::string dir;
+  std::unique_ptr<vxtest::TempDir> temp;
+  std::string dir;  // temp's, with its final "/"
 };
 
 TEST_F(StartUpTest, MissingResourceStopsBeforeTheTitleNamingItsFile) {

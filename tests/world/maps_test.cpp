@@ -11,10 +11,13 @@
 #include "resources/binary_io.h"
 #include "resources/datafile.h"
 #include "resources/startup.h"
-#include "tests/resources/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "world/maps.h"
 
 using namespace maps;
+using vxtest::ReadFile;
+using vxtest::TempDir;
+using vxtest::WriteFile;
 
 namespace {
 
@@ -81,7 +84,7 @@ class MapsTest : public ::testing::Test {
     ResetModule();
   }
   void WriteMap(const std::string& name, const std::vector<uint8_t>& bytes) {
-    TempDir::Write(dir / ("Maps/" + name + ".map"), bytes);
+    WriteFile(dir / ("Maps/" + name + ".map"), bytes);
   }
   // Loads SmallMap as "small" with SpriteBase 0.
   void LoadSmall() {
@@ -247,7 +250,7 @@ TEST_F(MapsTest, ShortFilesAndOverlargeHeadersThrowBeforeTouchingTheMap) {
 TEST_F(MapsTest, SaveWritesTheLayoutByteForByte) {
   LoadSmall();
   SaveMap("copy");
-  EXPECT_EQ(TempDir::Read(dir / "maps/copy.map"), SmallMap().Bytes());
+  EXPECT_EQ(ReadFile(dir / "maps/copy.map"), SmallMap().Bytes());
 
   // N = 2, W = 20, H = 15: 16 + 64 + 1500 bytes; and it loads back as saved.
   ResetMap(20, 15);
@@ -284,7 +287,7 @@ TEST_F(MapsTest, SaveZeroesAfterTheNulAndRefusesLongNames) {
   WriteMap("junk", junk.Bytes());
   ASSERT_TRUE(LoadMap("junk"));
   SaveMap("clean");
-  EXPECT_EQ(TempDir::Read(dir / "maps/clean.map"), SmallMap().Bytes());
+  EXPECT_EQ(ReadFile(dir / "maps/clean.map"), SmallMap().Bytes());
 
   Map->SpriteNames[1] = std::string(32, 'n');
   EXPECT_THROW(SaveMap("long"), std::invalid_argument);
@@ -294,19 +297,19 @@ TEST_F(MapsTest, SaveZeroesAfterTheNulAndRefusesLongNames) {
 }
 
 TEST_F(MapsTest, PackedMapsLoadThroughTheScratchFile) {
-  TempDir::Write(dir / "level9.map", SmallMap().Bytes());
+  WriteFile(dir / "level9.map", SmallMap().Bytes());
   resources::PackDataFile(dir / "level9.map", dir / "Maps/");
   resources::DevelopMode = false;
   ASSERT_TRUE(LoadMap("level9"));
   ExpectSmallLoaded();
-  EXPECT_EQ(TempDir::Read(resources::ScratchFilePath()), SmallMap().Bytes());
+  EXPECT_EQ(ReadFile(resources::ScratchFilePath()), SmallMap().Bytes());
   EXPECT_THROW(LoadMap("nowhere"), resources::IoError);
 }
 
 TEST_F(MapsTest, APackedMapThatCannotBeReadIsNamedByItsPackedFile) {
   std::vector<uint8_t> bytes = SmallMap().Bytes();
   bytes.pop_back();
-  TempDir::Write(dir / "short.map", bytes);
+  WriteFile(dir / "short.map", bytes);
   resources::PackDataFile(dir / "short.map", dir / "Maps/");
   resources::DevelopMode = false;
   try {
@@ -425,7 +428,7 @@ TEST_F(MapsTest, TheHeaderCheckRefusesWhatLoadingRefusesAndUnpacksNothing) {
       std::filesystem::remove_all(dir / "Maps");
       std::filesystem::create_directory(dir / "Maps");
       if (!c.missing) {
-        TempDir::Write(dir / "case.map", c.bytes);
+        WriteFile(dir / "case.map", c.bytes);
         if (develop) {
           std::filesystem::rename(dir / "case.map", dir / "Maps/case.map");
         } else {
