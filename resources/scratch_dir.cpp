@@ -117,7 +117,8 @@ bool IsPrivateDirectoryName(const char* name) {
   if (std::strncmp(name, PrivateDirectoryPrefix, prefixLength) != 0) return false;
   const char* rest = name + prefixLength;
   if (std::strlen(rest) != PrivateDirectoryLetters) return false;
-  return std::all_of(rest, rest + PrivateDirectoryLetters, [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+  return std::all_of(rest, rest + PrivateDirectoryLetters,
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
 }
 
 // What a copy of the game puts in its private directory: the scratch files,
