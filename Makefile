@@ -8,7 +8,7 @@ ASAN_BUILD ?= build-asan
 SDL_COMPAT_DIR ?= /usr/lib/$(shell gcc -print-multiarch)/sdl12-compat
 export SDL_COMPAT_DIR
 
-SANITIZER_OPTIONS := ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
+SANITIZER_OPTIONS := UBSAN_OPTIONS=print_stacktrace=1
 
 .PHONY: run test test-i386 deb bench contact-sheet setup configure build build-asan fuzz clean web web-test
 

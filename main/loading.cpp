@@ -40,7 +40,6 @@ static_assert(std::size(FixedSoundNames) == FixedSoundCount);
 // at 588 of 600 pixels.
 constexpr int32_t FixedPhaseTotal = 54;
 constexpr const char* Caption = "Loading";
-constexpr const char* FirstLevel = "level1";
 constexpr const char* LevelPrefix = "level";
 constexpr uint16_t LevelCount = 4;
 
@@ -88,16 +87,27 @@ bool LoadSoundStep(const std::string& name) {
   return true;
 }
 
+std::string LevelName(uint16_t level) { return LevelPrefix + std::to_string(level); }
+
+[[noreturn]] void NotAMapFile(const std::string& name) {
+  throw resources::IoError(resources::ResourcePath("Maps/", name, ".map"),
+                           "not a map file (the header is not \"DD\" \"MAP \" 1 2)");
+}
+
 // Loads a level's map. A file that is not a map at all stops the game like
 // a missing one: playing on would show the previous level, or none.
 void LoadLevelMap(const std::string& name) {
-  if (!maps::LoadMap(name)) {
-    throw resources::IoError(resources::ResourcePath("Maps/", name, ".map"),
-                             "not a map file (the header is not \"DD\" \"MAP \" 1 2)");
-  }
+  if (!maps::LoadMap(name)) NotAMapFile(name);
 }
 
+
 }  // namespace
+
+void CheckLevelMaps() {
+  for (uint16_t level = 1; level <= LevelCount; ++level) {
+    if (!maps::CheckMapFile(LevelName(level))) NotAMapFile(LevelName(level));
+  }
+}
 
 void DrawLoadingProgress() {
   game::DrawText(CaptionX, CaptionY, GameFont, CaptionAlpha, LoadCaption.c_str());
@@ -119,7 +129,7 @@ void LoadResources() {
   }
 
   // Read only for its picture names, with the sprite base still 0.
-  LoadLevelMap(FirstLevel);
+  LoadLevelMap(LevelName(1));
   LoadDone = 0;
   LoadTotal = maps::Map->SpriteCount;
   for (uint16_t i = 0; i < maps::Map->SpriteCount; ++i) {
@@ -133,7 +143,7 @@ void StartLevel() {
   Level += 1;
   if (Level > LevelCount) Level = 1;
   maps::SetSpriteBase(FixedSpriteCount);
-  LoadLevelMap(LevelPrefix + std::to_string(Level));
+  LoadLevelMap(LevelName(Level));
 
   ViewX = DefaultViewX;
   ViewY = DefaultViewY;

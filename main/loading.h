@@ -3,6 +3,13 @@
 
 namespace shell {
 
+// Checks that the map file of every level, "level1" to "level4", is there
+// with a sound header and length, reading only headers (nothing is unpacked
+// or loaded, Map is left alone). Throws resources::IoError naming the first
+// file that is missing, unreadable, not a map file, shorter than its header
+// promises or larger than a map may be.
+void CheckLevelMaps();
+
 // Loads the 44 fixed sprites and the 9 sounds (bar total 54), then reads
 // the map "level1" for its picture names and loads those as sprites 45 and
 // up (bar total SpriteCount), one item per frame; ends with GameState =

@@ -81,6 +81,14 @@ int Run(const TLoopHooks* hooks) {
   if (!noDisplay.empty()) return Fail(noDisplay);
   // Before anything is unpacked, so that no ending leaves a scratch file.
   game::CatchTerminationSignals();
+  // Copies that were killed could not remove their private scratch
+  // directories; left there, they fill a small runtime directory until no
+  // copy can start.
+  resources::ReclaimScratchDirectories();
+  // Every level before the window opens: a damaged installation stops here,
+  // with nothing unpacked, instead of taking the game from a player who
+  // reaches the damaged level. Only headers are read.
+  CheckLevelMaps();
   ResetGameVariables();
   const bool fixedSeed = hooks && hooks->fixedSeed;
   game::SeedRandom(fixedSeed ? hooks->seed : static_cast<uint32_t>(std::time(nullptr)));

@@ -61,6 +61,12 @@ TLockHandle LockFile(const std::string& path);
 // unlink the name while it holds the lock; a lock on the unlinked file then
 // guards nothing).
 bool LockedFileIsNamed(TLockHandle lock, const std::string& path);
+// Opens the existing file `path` (never through a symbolic link, never
+// creating it) and takes its lock without waiting. Returns the handle, or -1
+// when the file is missing or another process holds the lock. Always -1 in
+// the browser, whose file system starts empty with every page, so that
+// nothing there is ever taken for a killed copy's.
+TLockHandle LockExistingFile(const std::string& path);
 // Releases the lock and closes the file; -1 is ignored.
 void UnlockFile(TLockHandle lock);
 // Whether some process holds the lock of the file at `path` right now,
@@ -76,6 +82,11 @@ std::string MakeUniqueDirectory(const std::string& parent, const std::string& pr
 // Whether the file or directory at `path` (not followed if a link) belongs
 // to the user running this process.
 bool OwnedByThisUser(const std::string& path);
+
+// Whether `path` (not followed if a link) is a directory of the user
+// running this process that nobody else may read, write or enter: what
+// MakeUniqueDirectory makes. In the browser: whether it is a directory.
+bool PrivateDirectoryOfThisUser(const std::string& path);
 
 // Fills `count` bytes with unpredictable noise; false when the system has
 // no source of it (the caller then mixes the clock and the process id).

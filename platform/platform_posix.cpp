@@ -36,6 +36,16 @@ void OnTerminationSignal(int signal) {
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
+int OpenAndLock(const std::string& path, int extraFlags) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | extraFlags, 0666);
+  if (fd < 0) return -1;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 }  // namespace
 
 uint64_t MonotonicMicroseconds() {
@@ -93,15 +103,9 @@ std::string ExecutablePath() {
   }
 }
 
-TLockHandle LockFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
-  if (fd < 0) return -1;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
+TLockHandle LockFile(const std::string& path) { return OpenAndLock(path, O_CREAT); }
+
+TLockHandle LockExistingFile(const std::string& path) { return OpenAndLock(path, 0); }
 
 bool LockedFileIsNamed(TLockHandle lock, const std::string& path) {
   struct stat held, named;
@@ -131,6 +135,12 @@ std::string MakeUniqueDirectory(const std::string& parent, const std::string& pr
 bool OwnedByThisUser(const std::string& path) {
   struct stat info;
   return ::lstat(path.c_str(), &info) == 0 && info.st_uid == ::geteuid();
+}
+
+bool PrivateDirectoryOfThisUser(const std::string& path) {
+  struct stat info;
+  return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+         (info.st_mode & 077) == 0;
 }
 
 bool RandomBytes(void* bytes, size_t count) {

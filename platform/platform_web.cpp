@@ -53,6 +53,10 @@ TLockHandle LockFile(const std::string& path) {
   return fd;
 }
 
+// Only a sweep for the directories of killed copies asks for it, and the
+// page's file system starts empty with every page: nothing was left there.
+TLockHandle LockExistingFile(const std::string&) { return -1; }
+
 bool LockedFileIsNamed(TLockHandle lock, const std::string& path) {
   struct stat named;
   return lock >= 0 && ::stat(path.c_str(), &named) == 0;
@@ -74,6 +78,11 @@ std::string MakeUniqueDirectory(const std::string& parent, const std::string& pr
 bool OwnedByThisUser(const std::string& path) {
   struct stat info;
   return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool PrivateDirectoryOfThisUser(const std::string& path) {
+  struct stat info;
+  return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool RandomBytes(void* bytes, size_t count) {

@@ -87,6 +87,17 @@ bool Unpack(LeReader& packed, const std::string& outPath) {
 
 }  // namespace
 
+std::vector<uint8_t> ReadPackedStart(const std::string& path, size_t count, uint64_t& plainSize) {
+  LeReader packed(path);
+  if (packed.Size() < HeaderSize) throw IoError(path, "file is shorter than its 12-byte header");
+  packed.Seek(HeaderSize);
+  plainSize = packed.Remaining();
+  std::vector<uint8_t> start = packed.ReadVector(std::min<uint64_t>(count, plainSize));
+  uint32_t position = 1;  // as in Unpack: body byte k at position k + 1
+  for (uint8_t& value : start) UnscrambleByte(position++, value);
+  return start;
+}
+
 bool UnpackDataFileTo(const std::string& path, const std::string& outPath) {
   LeReader packed(path);
   return Unpack(packed, outPath);
@@ -96,7 +107,15 @@ bool UnpackDataFile(const std::string& path) {
   // The packed file is opened first, so a missing resource is reported as
   // itself rather than as a problem with the scratch directory.
   LeReader packed(path);
-  return Unpack(packed, ScratchFilePath());
+  try {
+    return Unpack(packed, ScratchFilePath());
+  } catch (const IoError& error) {
+    if (error.Path() == path) throw;
+    // The scratch file, or the directory for it, could not be had: the
+    // report names the resource that needed the room first, then where it
+    // was to go (a private directory is gone by the time it is read).
+    throw IoError(path, "cannot unpack into " + error.Path() + ": " + error.Reason());
+  }
 }
 
 std::string ResourcePath(const std::string& folder, const std::string& name, const std::string& looseExtension) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace resources {
 
@@ -22,16 +23,26 @@ extern const char* const LockFileName;        // ".lock"
 // the choice: ProgramDir + "Data/", created when missing (another copy
 // creating it at the same moment is fine), when this process can write it
 // and takes the advisory lock on its lock file, which it then holds until
-// RemoveScratchFiles; otherwise a new private directory of mode 0700 made
-// under $XDG_RUNTIME_DIR, else $TMPDIR, else /tmp (the first
-// absolute one where that succeeds). Throws IoError when no directory at
-// all can be made.
+// RemoveScratchFiles; otherwise a new private directory "vexmoor-" + six
+// letters, of mode 0700, made under $XDG_RUNTIME_DIR, else $TMPDIR, else
+// /tmp (the first absolute one where that succeeds), whose lock file this
+// process holds until RemoveScratchFiles, so that no other copy takes it
+// for abandoned. Throws IoError when no directory at all can be made.
 std::string ScratchDirectory();
 // A new directory of mode 0700 for this process alone, with its final "/",
 // made under the first of $XDG_RUNTIME_DIR, $TMPDIR and /tmp
 // where that succeeds (relative or empty settings are passed over). Throws
 // IoError when none can be made. The caller removes it.
 std::string MakePrivateDirectory();
+// Removes the private directories that copies of the game which are no
+// longer running left under $XDG_RUNTIME_DIR, $TMPDIR and /tmp (a killed
+// copy cannot remove its own), with the files in them. A directory is
+// removed only when its name is "vexmoor-" and six letters, it is this
+// user's and closed to everyone else, it holds a lock file that no process
+// holds, and it holds nothing but scratch files, their partial files and
+// that lock file; everything else there is left alone. Failures are
+// ignored: the sweep only frees space.
+void ReclaimScratchDirectories();
 // True while the current choice is a private directory.
 bool ScratchDirectoryIsPrivate();
 
@@ -46,13 +57,22 @@ std::string MusicFilePath();
 // checksum over the restored bytes matches the header; the scratch file is
 // written either way, and appears whole or not at all. The body is read,
 // restored and written 64 KiB at a time, so memory use does not grow with
-// the file. Throws IoError when the packed file cannot be read, is shorter
-// than its header, or the scratch file cannot be written.
+// the file. Throws IoError when the packed file cannot be read or is
+// shorter than its header; when the scratch directory or file cannot be
+// made or written, the IoError names the packed file too, with the reason
+// "cannot unpack into " + the scratch path + ": " + the system's reason.
 bool UnpackDataFile(const std::string& path);
 
 // Restores the packed file at `path` into `outPath` instead of the scratch
 // file; otherwise exactly as UnpackDataFile.
 bool UnpackDataFileTo(const std::string& path, const std::string& outPath);
+
+// The first `count` plain bytes of the packed file at `path` (all of them
+// when its body is shorter), restored in memory without writing anything,
+// and in `plainSize` the length of the whole plain body. The checksum is not
+// looked at. Throws IoError when the file cannot be read or is shorter than
+// its header.
+std::vector<uint8_t> ReadPackedStart(const std::string& path, size_t count, uint64_t& plainSize);
 
 // Where a loader finds the resource `name` of `folder` ("Sprites/", ...):
 // ProgramDir + folder + name + looseExtension in development mode, otherwise

@@ -1,5 +1,6 @@
 #include "world/maps.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -72,6 +73,52 @@ void CheckWritable(const TMapFile& map) {
       map.KeyCodes.size() != cells) {
     throw std::invalid_argument("a plane does not hold width x height values");
   }
+}
+
+// The fixed 16-byte start of a map file.
+struct TMapHeader {
+  uint16_t Width = 0;
+  uint16_t Height = 0;
+  int16_t TileSize = 0;
+  uint16_t NameCount = 0;
+};
+
+uint16_t Le16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)); }
+
+// Reads a map file's header from its first `available` bytes (all 16 of
+// them, or the whole file when it is shorter) and checks it against the
+// file's length. False when the first eight bytes are not "DD" "MAP " 1 2;
+// throws IoError naming `path` when the file is shorter than a header or
+// than the header promises, or announces more names or cells than a map may
+// have.
+bool ReadMapHeader(const uint8_t* start, size_t available, uint64_t fileSize, const std::string& path,
+                   TMapHeader& header) {
+  if (fileSize < 8 || available < 8) throw resources::IoError(path, "file shorter than a map header");
+  if (std::memcmp(start, FileId, sizeof FileId) != 0 ||
+      std::memcmp(start + sizeof FileId, FileType, sizeof FileType) != 0 || start[6] != VersionMajor ||
+      start[7] != VersionMinor) {
+    return false;
+  }
+  if (fileSize < MapHeaderSize || available < MapHeaderSize) {
+    throw resources::IoError(path, "file shorter than a map header");
+  }
+  header.Width = Le16(start + 8);
+  header.Height = Le16(start + 10);
+  header.TileSize = static_cast<int16_t>(Le16(start + 12));
+  header.NameCount = Le16(start + 14);
+  if (header.NameCount > MaxSpriteNames) {
+    throw resources::IoError(path, "header announces " + std::to_string(header.NameCount) +
+                                       " picture names, more than 256");
+  }
+  if (static_cast<uint64_t>(header.Width) * header.Height > MaxMapCells) {
+    throw resources::IoError(path, MapSizeProblem(header.Width, header.Height));
+  }
+  const uint64_t promised = MapFileLength(header.Width, header.Height, header.NameCount);
+  if (fileSize < promised) {
+    throw resources::IoError(path, "file shorter than its header promises (" + std::to_string(fileSize) + " of " +
+                                       std::to_string(promised) + " bytes)");
+  }
+  return true;
 }
 
 // Reads the map called name: the loose file in development mode, otherwise
@@ -161,36 +208,17 @@ uint64_t MapFileLength(uint16_t width, uint16_t height, uint16_t nameCount) {
 
 bool ReadMapFile(const std::string& path, TMapFile& map) {
   resources::LeReader reader(path);
-  char fileId[2];
-  char fileType[4];
-  if (reader.Size() < 8) throw resources::IoError(path, "file shorter than a map header");
-  reader.ReadBytes(fileId, sizeof fileId);
-  reader.ReadBytes(fileType, sizeof fileType);
-  const uint8_t major = reader.ReadU8();
-  const uint8_t minor = reader.ReadU8();
-  if (std::memcmp(fileId, FileId, sizeof fileId) != 0 || std::memcmp(fileType, FileType, sizeof fileType) != 0 ||
-      major != VersionMajor || minor != VersionMinor) {
-    return false;
-  }
-  if (reader.Size() < MapHeaderSize) throw resources::IoError(path, "file shorter than a map header");
+  uint8_t start[MapHeaderSize];
+  const size_t available = static_cast<size_t>(std::min<uint64_t>(reader.Size(), MapHeaderSize));
+  reader.ReadBytes(start, available);
+  TMapHeader header;
+  if (!ReadMapHeader(start, available, reader.Size(), path, header)) return false;
   TMapFile read;
-  read.Width = reader.ReadU16();
-  read.Height = reader.ReadU16();
-  read.TileSize = reader.ReadI16();
-  const uint16_t nameCount = reader.ReadU16();
-  if (nameCount > MaxSpriteNames) {
-    throw resources::IoError(path, "header announces " + std::to_string(nameCount) +
-                                       " picture names, more than 256");
-  }
-  if (static_cast<uint64_t>(read.Width) * read.Height > MaxMapCells) {
-    throw resources::IoError(path, MapSizeProblem(read.Width, read.Height));
-  }
-  const uint64_t promised = MapFileLength(read.Width, read.Height, nameCount);
-  if (reader.Size() < promised) {
-    throw resources::IoError(path, "file shorter than its header promises (" + std::to_string(reader.Size()) +
-                                       " of " + std::to_string(promised) + " bytes)");
-  }
-  read.TrailingBytes = reader.Size() - promised;
+  read.Width = header.Width;
+  read.Height = header.Height;
+  read.TileSize = header.TileSize;
+  const uint16_t nameCount = header.NameCount;
+  read.TrailingBytes = reader.Size() - MapFileLength(header.Width, header.Height, nameCount);
   for (uint16_t i = 0; i < nameCount; ++i) {
     char record[NameRecordSize];
     reader.ReadBytes(record, sizeof record);
@@ -227,6 +255,22 @@ void WriteMapFile(const std::string& path, const TMapFile& map) {
   writer.WriteBytes(map.Reserved);
   writer.WriteBytes(map.KeyCodes);
   writer.Commit();
+}
+
+bool CheckMapFile(const std::string& name) {
+  const std::string path = resources::ResourcePath("Maps/", name, ".map");
+  std::vector<uint8_t> start;
+  uint64_t size = 0;
+  if (resources::DevelopMode) {
+    resources::LeReader reader(path);
+    size = reader.Size();
+    start = reader.ReadVector(std::min<uint64_t>(size, MapHeaderSize));
+  } else {
+    // The header alone is restored, in memory: the scratch file is not needed.
+    start = resources::ReadPackedStart(path, MapHeaderSize, size);
+  }
+  TMapHeader header;
+  return ReadMapHeader(start.data(), start.size(), size, path, header);
 }
 
 bool LoadMap(const std::string& name) {

@@ -81,6 +81,15 @@ CSector* GetSector(int x, int y);
 // more than MaxMapCells cells throws IoError before Map is touched and
 // before anything is allocated for the planes.
 bool LoadMap(const std::string& name);
+// Checks the map called name where LoadMap would read it, reading only the
+// first 16 bytes of the map (restored in memory from the packed file outside
+// development mode; the scratch file is not touched) and its length. Returns
+// false when the header is not "DD" "MAP " 1 2; throws IoError naming the
+// loose or packed file when it is missing or unreadable, shorter than its
+// header promises, or announces more than 256 names or more than
+// MaxMapCells cells: exactly the files LoadMap would refuse. Map is left
+// alone.
+bool CheckMapFile(const std::string& name);
 // Writes Map to ProgramDir + "maps/" + name + ".map" (lower-case folder,
 // never packed). Throws IoError when the file cannot be written and
 // std::invalid_argument, writing nothing, when a name is longer than 31

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "asset_test_support.h"
+#include "tests/support/temp_dir.h"
 #include "engine/game.h"
 #include "resources/startup.h"
 
@@ -21,22 +22,17 @@ constexpr int kCell = 96;
 // stay out of the build's directory.
 class InstallCopy {
  public:
-  InstallCopy() {
-    char pattern[] = "/tmp/vexmoor-install-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    path_ = made ? std::string(made) + "/" : "";
+  InstallCopy() : path_(dir_.Slash()) {
     for (const char* folder : {"Sprites", "Fonts", "Sounds", "Music"}) {
       fs::copy(kInstallDir + folder, path_ + folder, fs::copy_options::recursive);
     }
     fs::copy_file(kInstallDir + "vexmoor.bmp", path_ + "vexmoor.bmp");
   }
-  ~InstallCopy() {
-    if (!path_.empty()) fs::remove_all(path_);
-  }
   const std::string& Path() const { return path_; }
 
  private:
-  std::string path_;
+  vxtest::TempDir dir_;
+  std::string path_;  // with its final "/"
 };
 
 class GameLoadsAssets : public ::testing::TestWithParam<bool> {

@@ -9,6 +9,7 @@
 
 #include "asset_test_support.h"
 #include "resources/datafile.h"
+#include "tests/support/temp_dir.h"
 
 namespace assettest {
 namespace {
@@ -51,19 +52,6 @@ std::vector<SpriteCase> SpriteCases() {
 Bmp LoadSprite(const std::string& name) {
   return ParseBmp(resources::ReadWholeFile(kInstallDir + "Sprites/" + name + ".bmp"));
 }
-
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/vexmoor-assets-XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 TEST(AssetSprites, EveryNameHasA24BitPictureOfAFittingSize) {
   for (const SpriteCase& c : SpriteCases()) {
@@ -219,7 +207,7 @@ std::vector<std::string> LooseFiles() {
 }
 
 TEST(AssetPacking, EveryLooseFileHasAPackedTwinThatUnpacksToIt) {
-  TempDir temp;
+  vxtest::TempDir temp;
   for (const std::string& loose : LooseFiles()) {
     SCOPED_TRACE(loose);
     const std::string packed = loose.substr(0, loose.size() - 4) + ".dat";
@@ -227,7 +215,7 @@ TEST(AssetPacking, EveryLooseFileHasAPackedTwinThatUnpacksToIt) {
     const std::vector<uint8_t> header = resources::ReadWholeFile(packed);
     ASSERT_GE(header.size(), 12u);
     EXPECT_EQ(std::string(header.begin(), header.begin() + 3), "DDD");
-    const std::string restored = temp.Path() + "/restored";
+    const std::string restored = temp / "restored";
     EXPECT_TRUE(resources::UnpackDataFileTo(packed, restored)) << "checksum mismatch";
     EXPECT_EQ(resources::ReadWholeFile(restored), resources::ReadWholeFile(loose));
   }

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include "asset_test_support.h"
+#include "tests/support/temp_dir.h"
 
 namespace assettest {
 namespace {
@@ -22,12 +23,6 @@ std::map<std::string, std::vector<uint8_t>> ReadTree(const std::string& root) {
   return files;
 }
 
-std::string MakeTempDir() {
-  char pattern[] = "/tmp/vexmoor-assetgen-XXXXXX";
-  const char* made = mkdtemp(pattern);
-  return made ? made : "";
-}
-
 using Tree = std::map<std::string, std::vector<uint8_t>>;
 
 // Runs the generator twice, `option` (empty, or "--icons") before a fresh
@@ -36,12 +31,11 @@ using Tree = std::map<std::string, std::vector<uint8_t>>;
 std::pair<Tree, Tree> GenerateTwice(const std::string& option) {
   Tree trees[2];
   for (Tree& tree : trees) {
-    const std::string dir = MakeTempDir();
-    if (dir.empty()) return {};
+    const vxtest::TempDir temp;
+    const std::string dir = temp.Path().string();
     const std::string command = std::string("\"") + VEXMOOR_TEST_ASSETGEN + "\" --fonts \"" VEXMOOR_TEST_FONT_DIR
                                 "\" " + option + " \"" + dir + "\"";
     if (std::system(command.c_str()) == 0) tree = ReadTree(dir);
-    fs::remove_all(dir);
   }
   return {trees[0], trees[1]};
 }
@@ -68,7 +62,8 @@ TEST(AssetGenerator, DrawsTheSameIconsOnEveryRun) {
 
 // Bad arguments end with an error status, never a crash.
 TEST(AssetGenerator, RefusesBadArgumentsWithAnError) {
-  const std::string dir = MakeTempDir();
+  const vxtest::TempDir temp;
+  const std::string dir = temp.Path().string();
   const std::string tool = std::string("\"") + VEXMOOR_TEST_ASSETGEN + "\"";
   const std::string cases[] = {
       tool,                                                    // no installation directory
@@ -82,18 +77,17 @@ TEST(AssetGenerator, RefusesBadArgumentsWithAnError) {
     ASSERT_TRUE(WIFEXITED(status)) << command;
     EXPECT_NE(WEXITSTATUS(status), 0) << command;
   }
-  fs::remove_all(dir);
 }
 
 TEST(AssetGenerator, ContactSheetIsAPng) {
-  const std::string dir = MakeTempDir();
+  const vxtest::TempDir temp;
+  const std::string dir = temp.Path().string();
   const std::string command = std::string("\"") + VEXMOOR_TEST_ASSETGEN + "\" --fonts \"" VEXMOOR_TEST_FONT_DIR
                               "\" --contact-sheet \"" + kInstallDir + "\" \"" + dir + "/sheet.png\"";
   ASSERT_EQ(std::system(command.c_str()), 0);
   const std::vector<uint8_t> png = resources::ReadWholeFile(dir + "/sheet.png");
   ASSERT_GT(png.size(), 8u);
   EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/temp_dir.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -107,14 +109,12 @@ TEST(MenuIcons, ScalableIconDrawsLikeTheLargest) {
   const std::string svg = kThemeDir + "/scalable/apps/vexmoor.svg";
   ASSERT_TRUE(fs::is_regular_file(svg));
   if (std::system("command -v rsvg-convert >/dev/null") != 0) GTEST_SKIP() << "needs rsvg-convert";
-  char dir[] = "/tmp/vexmoor-icon-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string rendered = std::string(dir) + "/svg.png";
+  const vxtest::TempDir dir;
+  const std::string rendered = dir / "svg.png";
   const std::string command = "rsvg-convert -w 256 -h 256 -o '" + rendered + "' '" + svg + "'";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
   CPicture fromSvg(rendered);
   CPicture largest(PngPath(256));
-  fs::remove_all(dir);
   ASSERT_TRUE(fromSvg.Loaded());
   ASSERT_TRUE(largest.Loaded());
   ASSERT_EQ(fromSvg.Width(), 256);

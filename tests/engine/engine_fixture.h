@@ -71,7 +71,7 @@ inline int DifferingPixels(const TShot& a, const TShot& b, const std::string& wh
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    resources::ProgramDir = dir.Path();
+    resources::ProgramDir = dir.Slash();
     resources::DevelopMode = true;
     Now = ClockStart;
     game::SetTickSource(FakeClock);
@@ -98,7 +98,7 @@ class EngineTest : public ::testing::Test {
 
   // Writes Sprites/<name>.bmp under ProgramDir.
   void WriteSprite(const std::string& name, const TPicture& picture) {
-    testmedia::WriteFile(dir.Path() + "Sprites/" + name + ".bmp", testmedia::Bmp24(picture));
+    testmedia::WriteFile(dir.Slash() + "Sprites/" + name + ".bmp", testmedia::Bmp24(picture));
   }
   uint16_t LoadPicture(const std::string& name, const TPicture& picture) {
     WriteSprite(name, picture);
@@ -108,10 +108,10 @@ class EngineTest : public ::testing::Test {
   // Packs `bytes` as the loose file <fileName> into <folder>/ under
   // ProgramDir (fileName's extension is the one the packed file records).
   void Pack(const std::string& fileName, const std::vector<uint8_t>& bytes, const std::string& folder) {
-    const std::string loose = dir.Path() + "loose/" + fileName;
+    const std::string loose = dir.Slash() + "loose/" + fileName;
     testmedia::WriteFile(loose, bytes);
-    std::filesystem::create_directories(dir.Path() + folder);
-    resources::PackDataFile(loose, dir.Path() + folder + "/");
+    std::filesystem::create_directories(dir.Slash() + folder);
+    resources::PackDataFile(loose, dir.Slash() + folder + "/");
   }
 
   static TShot Shot() {
@@ -124,7 +124,7 @@ class EngineTest : public ::testing::Test {
     game::FillRect(0, 0, ScreenWidth, ScreenHeight, game::RGB(colour.r, colour.g, colour.b));
   }
 
-  testmedia::TTempDir dir;
+  vxtest::TempDir dir;
 };
 
 }  // namespace enginetest

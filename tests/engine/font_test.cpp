@@ -45,7 +45,7 @@ class FontTest : public EngineTest, public ::testing::WithParamInterface<bool> {
     game::SetLiteralDrawing(GetParam());
   }
   void WriteFont(const std::string& name, size_t gap = 0) {
-    testmedia::WriteFile(dir.Path() + "Fonts/" + name + ".fnt", testmedia::FontFile(FontPicture(), FontTable(), gap));
+    testmedia::WriteFile(dir.Slash() + "Fonts/" + name + ".fnt", testmedia::FontFile(FontPicture(), FontTable(), gap));
   }
   uint16_t LoadTestFont() {
     WriteFont("test");
@@ -134,7 +134,7 @@ TEST_P(FontTest, TheTableIsFoundFromTheEndOfTheFile) {
 using FontLoadTest = EngineTest;
 
 TEST_F(FontLoadTest, FontsAndSpritesShareTheTextureCounter) {
-  testmedia::WriteFile(dir.Path() + "Fonts/one.fnt", testmedia::FontFile(FontPicture(), FontTable()));
+  testmedia::WriteFile(dir.Slash() + "Fonts/one.fnt", testmedia::FontFile(FontPicture(), FontTable()));
   EXPECT_EQ(game::LoadFont("missing"), 0);
   EXPECT_EQ(game::LoadFont("one"), 1);
   EXPECT_EQ(game::LoadFont("one"), 2);
@@ -149,7 +149,7 @@ TEST_F(FontLoadTest, FontsAndSpritesShareTheTextureCounter) {
 }
 
 TEST_F(FontLoadTest, AFileShorterThanTheTableIsAnInputOutputFailure) {
-  testmedia::WriteFile(dir.Path() + "Fonts/short.fnt", testmedia::Bmp24(TPicture(4, 4)));
+  testmedia::WriteFile(dir.Slash() + "Fonts/short.fnt", testmedia::Bmp24(TPicture(4, 4)));
   EXPECT_THROW(game::LoadFont("short"), resources::IoError);
   EXPECT_EQ(game::FontCount(), 0);
   EXPECT_EQ(game::PeekNextTexture(), 1);
@@ -162,7 +162,7 @@ TEST_F(FontLoadTest, APackedFontWithoutItsTableIsNamedByItsPackedFile) {
     game::LoadFont("short");
     ADD_FAILURE() << "a font without a glyph table loaded";
   } catch (const resources::IoError& error) {
-    EXPECT_EQ(error.Path(), dir.Path() + "Fonts/short.dat");
+    EXPECT_EQ(error.Path(), dir.Slash() + "Fonts/short.dat");
   }
   EXPECT_EQ(game::FontCount(), 0);
 }
@@ -179,7 +179,7 @@ TEST_F(FontLoadTest, PackedFontIsReadFromTheScratchFile) {
 }
 
 TEST_F(FontLoadTest, ReleasingTheFontsEmptiesTheBank) {
-  testmedia::WriteFile(dir.Path() + "Fonts/one.fnt", testmedia::FontFile(FontPicture(), FontTable()));
+  testmedia::WriteFile(dir.Slash() + "Fonts/one.fnt", testmedia::FontFile(FontPicture(), FontTable()));
   ASSERT_EQ(game::LoadFont("one"), 1);
   ASSERT_EQ(game::LoadFont("one"), 2);
   game::DrawText(0, 0, 2, 128, "AB");  // the screen copies exist now

@@ -20,7 +20,7 @@ class SoundTest : public EngineTest {
     if (!game::AudioOpen()) GTEST_SKIP() << "no audio device";
   }
   uint16_t LoadTestSound(const std::string& name) {
-    testmedia::WriteFile(dir.Path() + "Sounds/" + name + ".wav", testmedia::Wav(SoundMs));
+    testmedia::WriteFile(dir.Slash() + "Sounds/" + name + ".wav", testmedia::Wav(SoundMs));
     return game::LoadSound(name);
   }
 };

@@ -189,7 +189,7 @@ TEST_F(SpriteLoadTest, SameNameTwiceGivesTwoIdsOfTheSamePicture) {
 TEST_F(SpriteLoadTest, FailedLoadTakesNoIdAndNoTextureNumber) {
   const uint16_t before = game::PeekNextTexture();
   EXPECT_EQ(before, 1);
-  testmedia::WriteFile(dir.Path() + "Sprites/broken.bmp", {'B', 'M', 1, 2, 3});
+  testmedia::WriteFile(dir.Slash() + "Sprites/broken.bmp", {'B', 'M', 1, 2, 3});
   EXPECT_EQ(game::LoadSprite("missing", game::RGB(0, 0, 0)), 0);
   EXPECT_EQ(game::LoadSprite("broken", game::RGB(0, 0, 0)), 0);
   EXPECT_EQ(game::PeekNextTexture(), before);
@@ -296,7 +296,7 @@ TEST_F(SpriteLoadTest, ConvertedDrawingMatchesLiteralDrawingPixelForPixel) {
   testmedia::TGlyphTable table{};
   auto below = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
   for (testmedia::TGlyphRecord& g : table) g = {below(70), below(20), below(12), below(20)};
-  testmedia::WriteFile(dir.Path() + "Fonts/random.fnt", testmedia::FontFile(glyphs, table));
+  testmedia::WriteFile(dir.Slash() + "Fonts/random.fnt", testmedia::FontFile(glyphs, table));
   const uint16_t font = game::LoadFont("random");
   ASSERT_EQ(font, 1);
   std::string text;
@@ -351,10 +351,10 @@ TEST_F(SpriteLoadTest, PicturesSdlDescribesInconsistentlyAreRefused) {
     std::vector<uint8_t> bmp = testmedia::Bmp24(TPicture(16, 8, White));
     bmp[28] = static_cast<uint8_t>(bitsPerPixel);
     bmp[29] = static_cast<uint8_t>(bitsPerPixel >> 8);
-    testmedia::WriteFile(dir.Path() + "Sprites/odd.bmp", bmp);
+    testmedia::WriteFile(dir.Slash() + "Sprites/odd.bmp", bmp);
     std::vector<uint8_t> font = bmp;
     font.resize(font.size() + 2048, 0);
-    testmedia::WriteFile(dir.Path() + "Fonts/odd.fnt", font);
+    testmedia::WriteFile(dir.Slash() + "Fonts/odd.fnt", font);
     EXPECT_EQ(game::LoadSprite("odd", game::RGB(0, 0, 0)), 0);
     EXPECT_EQ(game::LoadFont("odd"), 0);
   }

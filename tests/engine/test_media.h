@@ -1,18 +1,14 @@
 // Small media files made in code for the engine's tests and benchmark:
 // 24-bit BMP pictures, font files (a BMP followed by its glyph table), WAV
-// samples, and a temporary directory that cleans up after itself.
+// samples.
 #pragma once
-
-#include <unistd.h>
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "tests/support/temp_dir.h"
 
 namespace testmedia {
 
@@ -116,33 +112,8 @@ inline std::vector<uint8_t> Wav(int ms) {
   return out;
 }
 
-inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path);
-}
-
-// A fresh directory under the system's temporary directory, removed with
-// everything in it when the object goes.
-class TTempDir {
- public:
-  TTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vexmoor-engine-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary directory");
-    path_ = pattern + "/";
-  }
-  ~TTempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TTempDir(const TTempDir&) = delete;
-  TTempDir& operator=(const TTempDir&) = delete;
-  // The directory with its final "/".
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
+// The whole-file writer the suites share: makes the folders on the way,
+// throws when it cannot write.
+using vxtest::WriteFile;
 
 }  // namespace testmedia

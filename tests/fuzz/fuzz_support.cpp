@@ -1,41 +1,29 @@
 #include "tests/fuzz/fuzz_support.h"
 
-#include <stdlib.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "tests/support/temp_dir.h"
+
 namespace fuzz {
 
-namespace {
-
-std::string& Dir() {
-  static std::string dir;
-  return dir;
-}
-
-void RemoveWorkDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(Dir(), ignored);
-}
-
-}  // namespace
-
 const std::string& WorkDir() {
-  std::string& dir = Dir();
-  if (dir.empty()) {
-    // Memory-backed when there is a /dev/shm: every input is written once.
-    const std::filesystem::path base =
-        std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm")
-                                                  : std::filesystem::temp_directory_path();
-    std::string pattern = (base / "vexmoor-fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) Broken("cannot create a work directory under " + base.string());
-    dir = pattern + "/";
-    std::atexit(RemoveWorkDir);
-  }
+  // Memory-backed when there is a /dev/shm: every input is written once.
+  // Made at the first call, removed when the process ends.
+  static const std::string dir = [] {
+    const std::filesystem::path base = std::filesystem::is_directory("/dev/shm")
+                                           ? std::filesystem::path("/dev/shm")
+                                           : std::filesystem::temp_directory_path();
+    try {
+      static const vxtest::TempDir made(base);
+      return made.Slash();
+    } catch (const std::exception& error) {
+      Broken(error.what());
+    }
+  }();
   return dir;
 }
 

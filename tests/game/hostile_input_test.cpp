@@ -142,6 +142,24 @@ std::vector<THostileCase> Cases() {
       {"EmptyPackedSound", "Sounds/step.dat", [](const fs::path& t) { WriteFile(t, {}); }, "12-byte header"},
       {"EmptyLooseMap", "Maps/level1.map", [](const fs::path& t) { WriteFile(t, {}); }, "shorter than a map header",
        true},
+      // Later levels are checked at start-up, not when a player reaches them.
+      {"RandomBytesForLevel2", "Maps/level2.dat",
+       [](const fs::path& t) {
+         TBytes noise = ReadBytes(Shipped("Maps/level2.dat"));
+         uint32_t state = 12345;
+         for (uint8_t& byte : noise) byte = static_cast<uint8_t>((state = state * 1103515245u + 12345u) >> 16);
+         WriteFile(t, noise);
+       },
+       "not a map file"},
+      {"TruncatedLevel3", "Maps/level3.dat",
+       [](const fs::path& t) {
+         TBytes map = ReadBytes(Shipped("Maps/level3.map"));
+         map.resize(map.size() - 1);
+         PutPacked(t, map, "map");
+       },
+       "shorter than its header promises"},
+      {"MissingLevel4", "Maps/level4.dat", [](const fs::path&) {}, "No such file"},
+      {"MissingLooseLevel2", "Maps/level2.map", [](const fs::path&) {}, "No such file", true},
       {"DirectoryForPackedMap", "Maps/level1.dat", [](const fs::path& t) { fs::create_directory(t); }, ""},
       {"DirectoryForPackedSprite", "Sprites/medkit.dat", [](const fs::path& t) { fs::create_directory(t); }, ""},
       {"DirectoryForScratchFile", "Data/data.dat", [](const fs::path& t) { fs::create_directories(t); }, "",

@@ -7,9 +7,12 @@
 #include <pwd.h>
 #include <signal.h>
 #include <string.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -166,6 +169,168 @@ TEST(Installation, ReadOnlyInstallationPlaysForAnOrdinaryUserFromAPrivateDirecto
   EndWith(game, SIGTERM);
   EXPECT_EQ(places.Leftovers(), std::vector<std::string>{});
   EXPECT_EQ(ListTrees({install}), before) << "the installation was written to";
+}
+
+// A small RAM-backed file system, as $XDG_RUNTIME_DIR is, mounted on a
+// fresh directory for one test; Why() says why not when it cannot be.
+class TTmpfs {
+ public:
+  explicit TTmpfs(const std::string& size) {
+    if (::geteuid() != 0) {
+      why_ = "needs root to mount a tmpfs";
+      return;
+    }
+    if (::mount("tmpfs", dir_.Path().c_str(), "tmpfs", 0, ("size=" + size + ",mode=0700").c_str()) != 0) {
+      why_ = std::string("cannot mount a tmpfs: ") + strerror(errno);
+      return;
+    }
+    mounted_ = true;
+  }
+  ~TTmpfs() {
+    if (mounted_) ::umount2(dir_.Path().c_str(), MNT_DETACH);
+  }
+  const fs::path& Path() const { return dir_.Path(); }
+  const std::string& Why() const { return why_; }
+
+ private:
+  TempDir dir_;
+  bool mounted_ = false;
+  std::string why_;
+};
+
+// An installation whose Data is a plain file, so that every copy unpacks
+// into a private directory of its own under the runtime directory.
+void MakePrivateOnlyInstall(const fs::path& install) {
+  MakeInstallCopy(install, TInstallCopy::WithPrograms());
+  std::ofstream(install / "Data") << "not a directory\n";
+}
+
+// The private directories under `runtime`, by name.
+std::vector<std::string> PrivateDirectories(const fs::path& runtime) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(runtime)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Waits until a copy started after `before` (the directories there then)
+// shows its title: its music file is unpacked. Returns its directory, or
+// empty when the copy ended first.
+std::string WaitForNewTitle(Child& game, const fs::path& runtime, const std::vector<std::string>& before) {
+  std::string made;
+  WaitFor(
+      [&] {
+        for (const std::string& name : PrivateDirectories(runtime)) {
+          if (std::find(before.begin(), before.end(), name) == before.end() && fs::exists(runtime / name / "temp.dat"))
+            made = name;
+        }
+        return !made.empty() || !game.Running();
+      },
+      LoadSeconds);
+  return game.Running() ? made : "";
+}
+
+TEST(Installation, AKilledCopysPrivateDirectoryGoesAtTheNextStartWhileARunningCopysStays) {
+  TempDir install, runtime, work, elsewhere;
+  MakePrivateOnlyInstall(install.Path());
+  const TScratchPlaces places{install.Path(), runtime.Path()};
+  const std::string program = (install.Path() / Program).string();
+
+  // Left behind by something else, each looking like a killed copy's in
+  // every other way: never the game's to remove.
+  auto abandonedLike = [](const fs::path& dir) {
+    fs::create_directory(dir);
+    fs::permissions(dir, fs::perms(0700));
+    std::ofstream(dir / ".lock");
+    std::ofstream(dir / "data.dat") << "scratch";
+  };
+  abandonedLike(runtime.Path() / "vexmoor-Subdir");
+  fs::create_directory(runtime.Path() / "vexmoor-Subdir" / "saves");
+  abandonedLike(elsewhere.Path() / "target");
+  fs::create_directory_symlink(elsewhere.Path() / "target", runtime.Path() / "vexmoor-Linked");
+  std::ofstream(runtime.Path() / "vexmoor-AFile0") << "a file";
+  const struct passwd* nobody = ::getpwnam("nobody");
+  const bool asRoot = ::geteuid() == 0 && nobody != nullptr;
+  if (asRoot) {
+    abandonedLike(runtime.Path() / "vexmoor-Others");
+    for (const auto& entry : fs::recursive_directory_iterator(runtime.Path() / "vexmoor-Others"))
+      ASSERT_EQ(::lchown(entry.path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    ASSERT_EQ(::chown((runtime.Path() / "vexmoor-Others").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  } else {
+    std::printf("note: another user's directory left out: only root can make one\n");
+  }
+  std::vector<fs::path> plantedPaths = {runtime.Path() / "vexmoor-Subdir", runtime.Path() / "vexmoor-Linked",
+                                        runtime.Path() / "vexmoor-AFile0", elsewhere.Path() / "target"};
+  if (asRoot) plantedPaths.push_back(runtime.Path() / "vexmoor-Others");
+  const std::string planted = ListTrees(plantedPaths);
+
+  const std::vector<std::string> beforeLive = PrivateDirectories(runtime.Path());
+  Child live({program, "-windowed"}, work.Path(), places.Environment());
+  const std::string liveDir = WaitForNewTitle(live, runtime.Path(), beforeLive);
+  ASSERT_FALSE(liveDir.empty()) << Describe(live.Wait(0));
+  const std::vector<std::string> beforeKilled = PrivateDirectories(runtime.Path());
+  Child killed({program, "-windowed"}, work.Path(), places.Environment());
+  const std::string killedDir = WaitForNewTitle(killed, runtime.Path(), beforeKilled);
+  ASSERT_FALSE(killedDir.empty()) << Describe(killed.Wait(0));
+  killed.Signal(SIGKILL);
+  EXPECT_EQ(killed.Wait(EndSeconds).signal, SIGKILL);
+  ASSERT_TRUE(fs::exists(runtime.Path() / killedDir)) << "a killed copy cannot remove its own directory";
+
+  const std::vector<std::string> beforeNext = PrivateDirectories(runtime.Path());
+  Child next({program, "-windowed"}, work.Path(), places.Environment());
+  const std::string nextDir = WaitForNewTitle(next, runtime.Path(), beforeNext);
+  ASSERT_FALSE(nextDir.empty()) << Describe(next.Wait(0));
+  EXPECT_FALSE(fs::exists(runtime.Path() / killedDir)) << "the killed copy's directory is left";
+  EXPECT_TRUE(fs::exists(runtime.Path() / liveDir / "temp.dat")) << "the running copy's directory was touched";
+  Pause(0.3);
+  EndWith(live, SIGTERM);
+  EndWith(next, SIGTERM);
+  EXPECT_EQ(ListTrees(plantedPaths), planted) << "what is not a killed copy's was touched";
+  std::vector<std::string> left = PrivateDirectories(runtime.Path());
+  std::vector<std::string> expected = {"vexmoor-AFile0", "vexmoor-Linked", "vexmoor-Subdir"};
+  if (asRoot) expected.push_back("vexmoor-Others");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
+}
+
+TEST(Installation, CopiesKilledOneAfterAnotherNeverFillASmallRuntimeDirectory) {
+  // 2 MB holds the private directories of some four copies at the title.
+  TTmpfs runtime("2m");
+  if (!runtime.Why().empty()) GTEST_SKIP() << runtime.Why();
+  TempDir install, work;
+  MakePrivateOnlyInstall(install.Path());
+  const TScratchPlaces places{install.Path(), runtime.Path()};
+  for (int round = 1; round <= 6; ++round) {
+    SCOPED_TRACE("start " + std::to_string(round));
+    const std::vector<std::string> before = PrivateDirectories(runtime.Path());
+    Child game({(install.Path() / Program).string(), "-windowed"}, work.Path(), places.Environment());
+    const std::string made = WaitForNewTitle(game, runtime.Path(), before);
+    ASSERT_FALSE(made.empty()) << Describe(game.Wait(0));
+    // The killed copy before it is gone by now: the sweep comes first.
+    EXPECT_EQ(PrivateDirectories(runtime.Path()), std::vector<std::string>{made});
+    game.Signal(SIGKILL);
+    game.Wait(EndSeconds);
+  }
+}
+
+TEST(Installation, ARuntimeDirectoryTooSmallToUnpackIntoGivesALineNamingTheResourceAndLeavesNothing) {
+  // Less than the title picture, the largest sprite, unpacks to.
+  TTmpfs runtime("1m");
+  if (!runtime.Why().empty()) GTEST_SKIP() << runtime.Why();
+  TempDir install, work;
+  MakePrivateOnlyInstall(install.Path());
+  const TScratchPlaces places{install.Path(), runtime.Path()};
+  const TProcessResult result =
+      RunProgram({(install.Path() / Program).string(), "-windowed"}, work.Path(), places.Environment(), LoadSeconds);
+  ASSERT_TRUE(result.exited) << Describe(result);
+  EXPECT_EQ(result.status, 1);
+  const std::string prefix = "vexmoor: " + (install.Path() / "Sprites/start.dat").string() + ": cannot unpack into " +
+                             (runtime.Path() / "vexmoor-").string();
+  EXPECT_EQ(result.err.rfind(prefix, 0), 0u) << result.err;
+  EXPECT_NE(result.err.find("/data.dat: No space left on device\n"), std::string::npos) << result.err;
+  EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
+  EXPECT_TRUE(fs::is_empty(runtime.Path()));
+  EXPECT_TRUE(fs::is_empty(work.Path()));
 }
 
 // A directory more than 300 characters deep under `base`.

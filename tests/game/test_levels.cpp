@@ -20,6 +20,11 @@ std::string MakeLevelInstall(const fs::path& installDir, const std::map<std::str
     result = RunProgram({std::string(BinDir) + "/vexmoor-pack", "pack", compiled, maps.string() + "/"}, sources);
     if (!result.exited || result.status != 0) return "vexmoor-pack: " + result.err;
   }
+  // Every level must be there to start: the ones not given are the shipped ones.
+  for (int level = 1; level <= 4; ++level) {
+    const std::string name = "level" + std::to_string(level);
+    if (levels.count(name) == 0) fs::copy_file(fs::path(InstallDir) / "Maps" / (name + ".dat"), maps / (name + ".dat"));
+  }
   TInstallCopy how;
   how.mapsFrom = maps;
   MakeInstallCopy(installDir, how);

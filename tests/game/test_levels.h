@@ -10,8 +10,9 @@
 namespace vxtest {
 
 // Compiles each level text (keyed "level1" .. "level4") with vexmoor-mapc,
-// packs it with vexmoor-pack into installDir/Maps/, and links the shipped
-// sprites, fonts, sounds and music beside it. Returns an empty string on
+// packs it with vexmoor-pack into installDir/Maps/ (the levels not given are
+// the shipped ones), and links the shipped sprites, fonts, sounds and music
+// beside it. Returns an empty string on
 // success, otherwise the complaint of the tool that failed.
 std::string MakeLevelInstall(const fs::path& installDir, const std::map<std::string, std::string>& levels);
 

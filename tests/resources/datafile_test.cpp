@@ -13,9 +13,13 @@
 #include "resources/binary_io.h"
 #include "resources/datafile.h"
 #include "resources/startup.h"
-#include "temp_dir.h"
+#include "tests/resources/worked_example.h"
+#include "tests/support/temp_dir.h"
 
 using namespace resources;
+using vxtest::ReadFile;
+using vxtest::TempDir;
+using vxtest::WriteFile;
 
 namespace {
 
@@ -56,17 +60,17 @@ TEST(ByteTransform, RoundTripsAndFollowsThePositionCycle) {
 }
 
 TEST_F(DataFileTest, PacksTheWorkedExampleByteForByte) {
-  TempDir::Write(dir / "x.bmp", {'a', 'b', 'c'});
+  WriteFile(dir / "x.bmp", {'a', 'b', 'c'});
   std::filesystem::create_directory(dir / "out");
   EXPECT_TRUE(PackDataFile(dir / "x.bmp", dir / "out/"));
-  EXPECT_EQ(TempDir::Read(dir / "out/x.dat"), WorkedExample);
+  EXPECT_EQ(ReadFile(dir / "out/x.dat"), WorkedExample);
 }
 
 TEST_F(DataFileTest, UnpacksTheWorkedExampleAndCreatesDataDirectory) {
-  TempDir::Write(dir / "x.dat", WorkedExample);
+  WriteFile(dir / "x.dat", WorkedExample);
   ASSERT_FALSE(std::filesystem::exists(dir / "Data"));
   EXPECT_TRUE(UnpackDataFile(dir / "x.dat"));
-  EXPECT_EQ(TempDir::Read(ScratchFilePath()), (std::vector<uint8_t>{'a', 'b', 'c'}));
+  EXPECT_EQ(ReadFile(ScratchFilePath()), (std::vector<uint8_t>{'a', 'b', 'c'}));
 }
 
 TEST_F(DataFileTest, HeaderOnlyFileUnpacksToAnEmptyScratchFile) {
@@ -76,43 +80,43 @@ TEST_F(DataFileTest, HeaderOnlyFileUnpacksToAnEmptyScratchFile) {
   std::vector<uint8_t> packed(WorkedExample.begin(), WorkedExample.begin() + 12);
   packed[7] = static_cast<uint8_t>(crc);
   packed[8] = static_cast<uint8_t>(crc >> 8);
-  TempDir::Write(dir / "empty.dat", packed);
+  WriteFile(dir / "empty.dat", packed);
   EXPECT_TRUE(UnpackDataFile(dir / "empty.dat"));
-  EXPECT_TRUE(TempDir::Read(ScratchFilePath()).empty());
+  EXPECT_TRUE(ReadFile(ScratchFilePath()).empty());
 }
 
 TEST_F(DataFileTest, CorruptedBodyIsStillWrittenButReportsMismatch) {
   std::vector<uint8_t> packed = WorkedExample;
   packed[13] ^= 0x01;
-  TempDir::Write(dir / "bad.dat", packed);
+  WriteFile(dir / "bad.dat", packed);
   EXPECT_FALSE(UnpackDataFile(dir / "bad.dat"));
-  EXPECT_EQ(TempDir::Read(ScratchFilePath()).size(), 3u);
+  EXPECT_EQ(ReadFile(ScratchFilePath()).size(), 3u);
 }
 
 TEST_F(DataFileTest, MagicAndVersionAreNotExamined) {
   std::vector<uint8_t> packed = WorkedExample;
   packed[0] = 'X';
   packed[3] = 7;
-  TempDir::Write(dir / "odd.dat", packed);
+  WriteFile(dir / "odd.dat", packed);
   EXPECT_TRUE(UnpackDataFile(dir / "odd.dat"));
 }
 
 TEST_F(DataFileTest, ScratchFileIsReplacedNeverAppended) {
   std::filesystem::create_directory(dir / "Data");
-  TempDir::Write(ScratchFilePath(), std::vector<uint8_t>(100, 0x55));
-  TempDir::Write(dir / "x.dat", WorkedExample);
+  WriteFile(ScratchFilePath(), std::vector<uint8_t>(100, 0x55));
+  WriteFile(dir / "x.dat", WorkedExample);
   UnpackDataFile(dir / "x.dat");
-  EXPECT_EQ(TempDir::Read(ScratchFilePath()), (std::vector<uint8_t>{'a', 'b', 'c'}));
+  EXPECT_EQ(ReadFile(ScratchFilePath()), (std::vector<uint8_t>{'a', 'b', 'c'}));
 }
 
 TEST_F(DataFileTest, RoundTripsAnyBytes) {
   std::vector<uint8_t> original(70000);
   for (size_t i = 0; i < original.size(); ++i) original[i] = static_cast<uint8_t>(i * 131 + (i >> 7));
-  TempDir::Write(dir / "big.wav", original);
+  WriteFile(dir / "big.wav", original);
   PackDataFile(dir / "big.wav", dir.Slash());
-  EXPECT_EQ(TempDir::Read(dir / "big.dat").size(), original.size() + 12);
+  EXPECT_EQ(ReadFile(dir / "big.dat").size(), original.size() + 12);
   EXPECT_TRUE(UnpackDataFile(dir / "big.dat"));
-  EXPECT_EQ(TempDir::Read(ScratchFilePath()), original);
+  EXPECT_EQ(ReadFile(ScratchFilePath()), original);
 }
 
 TEST_F(DataFileTest, ChunkBoundariesKeepPositionsAndChecksum) {
@@ -121,16 +125,16 @@ TEST_F(DataFileTest, ChunkBoundariesKeepPositionsAndChecksum) {
     SCOPED_TRACE(size);
     std::vector<uint8_t> original(size);
     for (size_t i = 0; i < size; ++i) original[i] = static_cast<uint8_t>(i * 7 + (i >> 9));
-    TempDir::Write(dir / "body.wav", original);
+    WriteFile(dir / "body.wav", original);
     PackDataFile(dir / "body.wav", dir.Slash());
     EXPECT_TRUE(UnpackDataFileTo(dir / "body.dat", dir / "body.out"));
-    EXPECT_EQ(TempDir::Read(dir / "body.out"), original);
+    EXPECT_EQ(ReadFile(dir / "body.out"), original);
     // The last byte of the body lies in the last chunk read.
-    std::vector<uint8_t> packed = TempDir::Read(dir / "body.dat");
+    std::vector<uint8_t> packed = ReadFile(dir / "body.dat");
     packed.back() ^= 0x10;
-    TempDir::Write(dir / "body.dat", packed);
+    WriteFile(dir / "body.dat", packed);
     EXPECT_FALSE(UnpackDataFileTo(dir / "body.dat", dir / "body.out"));
-    const std::vector<uint8_t> restored = TempDir::Read(dir / "body.out");
+    const std::vector<uint8_t> restored = ReadFile(dir / "body.out");
     ASSERT_EQ(restored.size(), size);
     EXPECT_NE(restored.back(), original.back());
     EXPECT_TRUE(std::equal(original.begin(), original.end() - 1, restored.begin()));
@@ -154,7 +158,7 @@ long StatusKiB(const std::string& field) {
 TEST_F(DataFileTest, ABodyStreamsThroughBoundedMemory) {
   constexpr uint64_t BodySize = uint64_t{16} << 20;
   std::vector<uint8_t> header(WorkedExample.begin(), WorkedExample.begin() + 12);
-  TempDir::Write(dir / "sparse.dat", header);
+  WriteFile(dir / "sparse.dat", header);
   std::filesystem::resize_file(dir / "sparse.dat", 12 + BodySize);  // a hole: no disk, no memory
   {
     // Makes the peak resident size start again from the current one.
@@ -180,15 +184,26 @@ TEST_F(DataFileTest, FailuresRaiseIoErrorNamingTheFile) {
     EXPECT_EQ(error.Path(), dir / "missing.dat");
     EXPECT_FALSE(error.Reason().empty());
   }
-  TempDir::Write(dir / "short.dat", {'D', 'D', 'D', 1});
+  WriteFile(dir / "short.dat", {'D', 'D', 'D', 1});
   EXPECT_THROW(UnpackDataFile(dir / "short.dat"), IoError);
+
+  // Where the scratch file cannot be written, the resource is named first.
+  WriteFile(dir / "x.dat", WorkedExample);
+  std::filesystem::create_directories(dir / "Data/data.dat");
+  try {
+    UnpackDataFile(dir / "x.dat");
+    FAIL() << "no IoError";
+  } catch (const IoError& error) {
+    EXPECT_EQ(error.Path(), dir / "x.dat");
+    EXPECT_EQ(error.Reason().rfind("cannot unpack into " + (dir / "Data/data.dat") + ": ", 0), 0u) << error.Reason();
+  }
 }
 
 TEST_F(DataFileTest, PackingRefusesNamesWithoutAThreeLetterExtension) {
   for (const char* name : {"noext", "a.toolong", "a.bm", "dir.d/file", ".bmp"}) {
     const std::string source = dir / name;
     std::filesystem::create_directories(std::filesystem::path(source).parent_path());
-    TempDir::Write(source, {1, 2, 3});
+    WriteFile(source, {1, 2, 3});
     EXPECT_THROW(PackDataFile(source, dir / "out-"), std::invalid_argument) << name;
   }
   for (const auto& entry : std::filesystem::directory_iterator(dir.Slash())) {
@@ -197,7 +212,7 @@ TEST_F(DataFileTest, PackingRefusesNamesWithoutAThreeLetterExtension) {
 }
 
 TEST_F(DataFileTest, PackedFileIsOpenedForReadingOnly) {
-  TempDir::Write(dir / "x.dat", WorkedExample);
+  WriteFile(dir / "x.dat", WorkedExample);
   ::chmod((dir / "x.dat").c_str(), 0444);
   EXPECT_TRUE(UnpackDataFile(dir / "x.dat"));
 }
@@ -209,8 +224,8 @@ TEST_F(DataFileTest, RemoveScratchFilesRemovesBothAndToleratesAbsence) {
   const std::string music = MusicFilePath();
   EXPECT_EQ(scratch, dir / "Data/data.dat");
   EXPECT_EQ(music, dir / "Data/temp.dat");
-  TempDir::Write(scratch, {1});
-  TempDir::Write(music, {2});
+  WriteFile(scratch, {1});
+  WriteFile(music, {2});
   RemoveScratchFiles();
   EXPECT_FALSE(std::filesystem::exists(scratch));
   EXPECT_FALSE(std::filesystem::exists(music));
@@ -227,7 +242,7 @@ TEST(LeReaderWriter, ReadsLittleEndianAndRefusesShortReads) {
     writer.WriteU32(0x07060504);
     writer.Commit();
   }
-  EXPECT_EQ(TempDir::Read(dir / "f.bin"), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(ReadFile(dir / "f.bin"), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7}));
   LeReader reader(dir / "f.bin");
   EXPECT_EQ(reader.ReadU8(), 0x01);
   EXPECT_EQ(reader.ReadU16(), 0x0302);
@@ -280,12 +295,12 @@ TEST(LeReaderWriter, WholeFileLargerThanMemoryCanHoldIsRefused) {
 
 TEST(LeReaderWriter, AnAbandonedWriteLeavesNoFile) {
   TempDir dir;
-  TempDir::Write(dir / "keep.bin", {9, 9});
+  WriteFile(dir / "keep.bin", {9, 9});
   {
     LeWriter writer(dir / "keep.bin");
     writer.WriteU8(1);
   }
-  EXPECT_EQ(TempDir::Read(dir / "keep.bin"), (std::vector<uint8_t>{9, 9}));
+  EXPECT_EQ(ReadFile(dir / "keep.bin"), (std::vector<uint8_t>{9, 9}));
   size_t files = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Slash())) ++files;
   EXPECT_EQ(files, 1u);

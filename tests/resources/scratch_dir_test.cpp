@@ -18,9 +18,13 @@
 #include "resources/binary_io.h"
 #include "resources/datafile.h"
 #include "resources/startup.h"
-#include "temp_dir.h"
+#include "tests/resources/worked_example.h"
+#include "tests/support/temp_dir.h"
 
 using namespace resources;
+using vxtest::ReadFile;
+using vxtest::TempDir;
+using vxtest::WriteFile;
 namespace fs = std::filesystem;
 
 namespace {
@@ -84,18 +88,18 @@ class ScratchDirTest : public ::testing::Test {
 };
 
 TEST_F(ScratchDirTest, AFreeDataDirectoryIsUsedAndLockedForTheLifeOfTheChoice) {
-  TempDir::Write(program / "x.dat", WorkedExample);
+  WriteFile(program / "x.dat", WorkedExample);
   EXPECT_TRUE(UnpackDataFile(program / "x.dat"));
   EXPECT_EQ(ScratchDirectory(), program / "Data/");
   EXPECT_FALSE(ScratchDirectoryIsPrivate());
-  EXPECT_EQ(TempDir::Read(program / "Data/data.dat"), (std::vector<uint8_t>{'a', 'b', 'c'}));
+  EXPECT_EQ(ReadFile(program / "Data/data.dat"), (std::vector<uint8_t>{'a', 'b', 'c'}));
   EXPECT_TRUE(LockHeld(program / "Data/.lock"));
   EXPECT_TRUE(fs::is_empty(runtime.Slash()));
 
-  TempDir::Write(MusicFilePath(), {2});
+  WriteFile(MusicFilePath(), {2});
   // A partial file left by an earlier holder that was killed mid-write.
-  TempDir::Write(program / "Data/data.dat.part-Xy12", {3});
-  TempDir::Write(program / "Data/notes.txt", {4});
+  WriteFile(program / "Data/data.dat.part-Xy12", {3});
+  WriteFile(program / "Data/notes.txt", {4});
   RemoveScratchFiles();
   std::vector<std::string> left;
   for (const auto& entry : fs::directory_iterator(program / "Data")) left.push_back(entry.path().filename());
@@ -104,7 +108,7 @@ TEST_F(ScratchDirTest, AFreeDataDirectoryIsUsedAndLockedForTheLifeOfTheChoice) {
 
 TEST_F(ScratchDirTest, ALockFileLeftByAKilledCopyIsTakenOver) {
   fs::create_directory(program / "Data");
-  TempDir::Write(program / "Data/.lock", {});
+  WriteFile(program / "Data/.lock", {});
   EXPECT_EQ(ScratchDirectory(), program / "Data/");
   EXPECT_TRUE(LockHeld(program / "Data/.lock"));
 }
@@ -118,7 +122,7 @@ TEST_F(ScratchDirTest, WhenDataCannotBeHadAPrivateDirectoryIsUsedAndLeftWithEver
   std::unique_ptr<OtherCopy> other;
   const Case cases[] = {
       {"another copy holds Data/", [&] { other = std::make_unique<OtherCopy>(program / "Data"); }, false},
-      {"Data is a plain file", [&] { TempDir::Write(program / "Data", {1}); }, false},
+      {"Data is a plain file", [&] { WriteFile(program / "Data", {1}); }, false},
       {"the program directory is missing", [&] { ProgramDir = program / "gone/"; }, false},
       {"Data/ is read-only", [&] { fs::create_directory(program / "Data"); ::chmod((program / "Data").c_str(), 0555); },
        true},
@@ -130,11 +134,11 @@ TEST_F(ScratchDirTest, WhenDataCannotBeHadAPrivateDirectoryIsUsedAndLeftWithEver
       std::printf("note: \"%s\" left out: permissions do not bind root\n", c.name);
       continue;
     }
-    TempDir::Write(program / "x.dat", WorkedExample);
+    WriteFile(program / "x.dat", WorkedExample);
     c.prepare();
     if (other) {
       ASSERT_TRUE(other->Locked());
-      TempDir::Write(program / "Data/data.dat", {7, 7});  // the other copy's scratch file
+      WriteFile(program / "Data/data.dat", {7, 7});  // the other copy's scratch file
     }
     EXPECT_TRUE(UnpackDataFile(program / "x.dat"));
     const std::string dir = ScratchDirectory();
@@ -143,7 +147,7 @@ TEST_F(ScratchDirTest, WhenDataCannotBeHadAPrivateDirectoryIsUsedAndLeftWithEver
     struct stat info;
     ASSERT_EQ(::stat(dir.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
-    EXPECT_EQ(TempDir::Read(ScratchFilePath()), (std::vector<uint8_t>{'a', 'b', 'c'}));
+    EXPECT_EQ(ReadFile(ScratchFilePath()), (std::vector<uint8_t>{'a', 'b', 'c'}));
     {
       // A safe write the ending cut short: its partial file goes with the directory.
       LeWriter unfinished(MusicFilePath());
@@ -153,7 +157,7 @@ TEST_F(ScratchDirTest, WhenDataCannotBeHadAPrivateDirectoryIsUsedAndLeftWithEver
     EXPECT_FALSE(fs::exists(dir));
     EXPECT_TRUE(fs::is_empty(runtime.Slash()));
     if (other) {
-      EXPECT_EQ(TempDir::Read(program / "Data/data.dat"), (std::vector<uint8_t>{7, 7}));
+      EXPECT_EQ(ReadFile(program / "Data/data.dat"), (std::vector<uint8_t>{7, 7}));
     }
 
     ::chmod(program.Slash().c_str(), 0700);
@@ -216,6 +220,83 @@ TEST_F(ScratchDirTest, EndingOneCopyLeavesDataToTheNextAndAnotherProgramDirMakes
   EXPECT_FALSE(LockHeld(elsewhere / "Data/.lock"));
 }
 
+// What a sweep at start-up may take: only the directories of copies that
+// are no longer running, under every place a private directory is made.
+TEST_F(ScratchDirTest, TheSweepRemovesOnlyPrivateDirectoriesWhoseCopyIsGone) {
+  TempDir tmp;  // stands in for $TMPDIR
+  EnvSetting tmpdir{"TMPDIR", tmp.Slash()};
+  // A killed copy's directory: mode 0700, a lock file nobody holds, scratch
+  // files and a partial file.
+  auto abandoned = [](const std::string& dir) {
+    fs::create_directory(dir);
+    fs::permissions(dir, fs::perms(0700));
+    for (const char* name : {".lock", "data.dat", "temp.dat", "data.dat.part-Xy12AbCd"})
+      WriteFile(dir + "/" + name, {1, 2});
+  };
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& dir)> make;
+    bool removed;
+  };
+  std::vector<std::unique_ptr<OtherCopy>> running;
+  const Case cases[] = {
+      {"vexmoor-Killed", abandoned, true},
+      {"vexmoor-Empty0", [&](const std::string& d) { abandoned(d); fs::remove(d + "/data.dat"); }, true},
+      {"vexmoor-Runnin", [&](const std::string& d) { abandoned(d); running.push_back(std::make_unique<OtherCopy>(d)); },
+       false},
+      {"vexmoor-NoLock", [&](const std::string& d) { abandoned(d); fs::remove(d + "/.lock"); }, false},
+      {"vexmoor-Subdir", [&](const std::string& d) { abandoned(d); fs::create_directory(d + "/saves"); }, false},
+      {"vexmoor-Notes0", [&](const std::string& d) { abandoned(d); WriteFile(d + "/notes.txt", {}); }, false},
+      {"vexmoor-LinkIn",
+       [&](const std::string& d) {
+         abandoned(d);
+         fs::remove(d + "/temp.dat");
+         fs::create_symlink(tmp / "kept", d + "/temp.dat");
+       },
+       false},
+      {"vexmoor-LockLn",
+       [&](const std::string& d) {
+         abandoned(d);
+         fs::remove(d + "/.lock");
+         fs::create_symlink(tmp / "kept", d + "/.lock");
+       },
+       false},
+      {"vexmoor-Open00", [&](const std::string& d) { abandoned(d); fs::permissions(d, fs::perms(0755)); }, false},
+      {"vexmoor-AFile0", [](const std::string& d) { WriteFile(d, {1}); }, false},
+      {"vexmoor-Linked", [&](const std::string& d) { fs::create_directory_symlink(tmp / "target", d); }, false},
+      {"vexmoor-test-Abc123", abandoned, false},
+      {"vexmoor-Abc12", abandoned, false},
+      {"vexmoor-Ab.123", abandoned, false},
+  };
+  WriteFile(tmp / "kept", {5});
+  abandoned(tmp / "target");
+  for (const Case& c : cases) c.make(runtime / c.name);
+  abandoned(tmp / "vexmoor-InTmp0");
+
+  ReclaimScratchDirectories();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_NE(fs::exists(fs::symlink_status(runtime / c.name)), c.removed);
+  }
+  EXPECT_FALSE(fs::exists(tmp / "vexmoor-InTmp0")) << "$TMPDIR was not swept";
+  EXPECT_EQ(ReadFile(tmp / "kept"), std::vector<uint8_t>{5});
+  EXPECT_TRUE(fs::exists(tmp / "target/data.dat")) << "a link was followed";
+  EXPECT_TRUE(LockHeld(runtime / "vexmoor-Runnin/.lock"));
+}
+
+TEST_F(ScratchDirTest, APrivateDirectoryIsHeldByItsCopySoNoSweepTakesIt) {
+  OtherCopy other(program / "Data");
+  ASSERT_TRUE(other.Locked());
+  const std::string dir = ScratchDirectory();
+  ASSERT_TRUE(ScratchDirectoryIsPrivate());
+  WriteFile(ScratchFilePath(), {1});
+  EXPECT_TRUE(LockHeld(dir + ".lock"));
+  ReclaimScratchDirectories();
+  EXPECT_EQ(ReadFile(ScratchFilePath()), std::vector<uint8_t>{1});
+  RemoveScratchFiles();
+  EXPECT_FALSE(fs::exists(dir));
+}
+
 TEST(PartialFiles, AreNamedUnpredictablyCreatedExclusivelyAndGetTheUsualMode) {
   TempDir dir;
   const std::string target = dir / "out.bin";
@@ -233,9 +314,9 @@ TEST(PartialFiles, AreNamedUnpredictablyCreatedExclusivelyAndGetTheUsualMode) {
     EXPECT_GE(name.size(), std::string("out.bin.part-").size() + 8) << name;
   }
   a.Commit();
-  EXPECT_EQ(TempDir::Read(target), std::vector<uint8_t>{1});
+  EXPECT_EQ(ReadFile(target), std::vector<uint8_t>{1});
   b.Commit();
-  EXPECT_EQ(TempDir::Read(target), std::vector<uint8_t>{2});
+  EXPECT_EQ(ReadFile(target), std::vector<uint8_t>{2});
   struct stat info;
   ASSERT_EQ(::stat(target.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0644u);

@@ -115,7 +115,7 @@ TEST_F(RulesTest, PickupsActOnTheOwnCellOnly) {
     int score, health, ammo;
   };
   const Case cases[] = {
-      {'H', sndHealth, 50, 60, 1},
+      {'M', sndHealth, 50, 60, 1},
       {'A', sndAmmo, 50, 50, 6},
       {'K', sndKeys, 100, 50, 1},
   };
@@ -237,7 +237,7 @@ TEST_F(RulesTest, SteppingOnAMine) {
 }
 
 TEST_F(RulesTest, SpentMineDoesNothing) {
-  BuildMap({"######", "#@m.m#", "######"});
+  BuildMap({"######", "#@x.x#", "######"});
   Direction = 2;
   Near(0, 0)->Content = maps::ctMineInactive;
   Ammo = 3;
@@ -330,8 +330,8 @@ TEST_F(RulesTest, ShotScansThreeCellsWallsStopItMinesAndDoorsDoNot) {
     int minesTested;
   };
   const Case cases[] = {
-      {"@M#M", 1}, {"@M.M", 2}, {"@MMM", 3}, {"@#MM", 0}, {"@D.M", 1},
-      {"@KHA", 0}, {"@..M", 1}, {"@...M", 0}, {"@m.M", 1}, {"@OdM", 1},
+      {"@*#*", 1}, {"@*.*", 2}, {"@***", 3}, {"@#**", 0}, {"@D.*", 1},
+      {"@KMA", 0}, {"@..*", 1}, {"@...*", 0}, {"@x.*", 1}, {"@Od*", 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -351,7 +351,7 @@ TEST_F(RulesTest, ShotScansThreeCellsWallsStopItMinesAndDoorsDoNot) {
 }
 
 TEST_F(RulesTest, ShotFollowsTheFacing) {
-  BuildMap({"#####", "#.M.#", "#M@M#", "#.M.#", "#####"});
+  BuildMap({"#####", "#.*.#", "#*@*#", "#.*.#", "#####"});
   Skill = 100;  // every position but 9 hits
   const struct {
     uint8_t direction;
@@ -369,7 +369,7 @@ TEST_F(RulesTest, ShotFollowsTheFacing) {
 }
 
 TEST_F(RulesTest, HitPatternFromStartUpFourthMineTestedIsTheFirstHit) {
-  BuildMap({"###", "#M#", "#@#", "###"});
+  BuildMap({"###", "#*#", "#@#", "###"});
   std::vector<bool> hits;
   for (int shot = 0; shot < 5; ++shot) {
     Near(0, -1)->Content = maps::ctMineActive;
@@ -413,7 +413,7 @@ TEST_F(RulesTest, ShotHitsBySkillClassAndWrapsAfterSixteen) {
 }
 
 TEST_F(RulesTest, ShotFiredDuringAStepIsResolvedAtRestAlongTheStep) {
-  BuildMap({"#######", "#@...M#", "#######"});
+  BuildMap({"#######", "#@...*#", "#######"});
   Skill = 100;
   Ammo = 2;
   Hold(game::keyRight);

@@ -4,13 +4,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <stdexcept>
 
 #include "engine/game.h"
 #include "main/game_vars.h"
 #include "main/states.h"
 #include "resources/startup.h"
+#include "tools/mapc/level_text.h"
 #include "tests/engine/test_media.h"
 
 namespace shelltest {
@@ -34,22 +34,15 @@ void WriteBmp(const std::string& path, int size, TRgb colour, size_t trailingByt
 void WriteWav(const std::string& path) { testmedia::WriteFile(path, testmedia::Wav(3)); }
 
 uint8_t ShellFixture::LegendContent(char c) {
-  static const std::map<char, uint8_t> legend = {
-      {'#', maps::ctWall},        {'.', maps::ctEmpty},        {'@', maps::ctEmpty},
-      {'S', maps::ctStart},       {'E', maps::ctExit},         {'D', maps::ctClosedDoor},
-      {'d', maps::ctClosedDoor2}, {'K', maps::ctKeycard},      {'H', maps::ctMedkit},
-      {'A', maps::ctAmmo},        {'M', maps::ctMineActive},   {'m', maps::ctMineInactive},
-      {'O', maps::ctOpenDoor},
-  };
-  const auto found = legend.find(c);
-  if (found == legend.end()) throw std::invalid_argument(std::string("no map legend for ") + c);
-  return found->second;
+  if (c == PlayerChar) return maps::ctEmpty;
+  const int content = leveltext::ContentOfChar(c);
+  if (content < 0) throw std::invalid_argument(std::string("no content character ") + c + " in the level text");
+  return static_cast<uint8_t>(content);
 }
 
 void ShellFixture::SetUp() {
-  char pattern[] = "/tmp/vexmoor-shell-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  ProgramDir = std::string(pattern) + "/";
+  temp_ = std::make_unique<vxtest::TempDir>();
+  ProgramDir = temp_->Slash();
   std::filesystem::create_directories(ProgramDir + "Maps");
   resources::ProgramDir = ProgramDir;
   resources::SetArguments({"vexmoor", "-develop"});
@@ -79,8 +72,7 @@ void ShellFixture::TearDown() {
   shell::ResetGameVariables();
   resources::SetArguments({"vexmoor"});
   resources::ProgramDir.clear();
-  std::error_code ignored;
-  std::filesystem::remove_all(ProgramDir, ignored);
+  temp_.reset();
 }
 
 void ShellFixture::BuildMap(const std::vector<std::string>& rows) {
@@ -91,7 +83,7 @@ void ShellFixture::BuildMap(const std::vector<std::string>& rows) {
     ASSERT_EQ(static_cast<int>(rows[y].size()), width) << "row " << y;
     for (int x = 0; x < width; ++x) {
       Cell(x, y)->Content = LegendContent(rows[y][x]);
-      if (rows[y][x] == '@') PlacePlayer(x, y);
+      if (rows[y][x] == PlayerChar) PlacePlayer(x, y);
     }
   }
 }

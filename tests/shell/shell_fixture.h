@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
 #include "world/maps.h"
 
 namespace shelltest {
@@ -31,13 +33,15 @@ class ShellFixture : public ::testing::Test {
   void TearDown() override;
 
   // Makes Map from rows of characters, top row first, all rows as wide as
-  // the first:
-  //   '#' wall   '.' empty   '@' the player on an empty cell   'S' start
-  //   'E' exit   'D' closed door   'd' second closed door   'K' keycard
-  //   'H' medkit   'A' ammunition   'M' armed mine   'm' spent mine
-  //   'O' open door
+  // the first. The characters are the level text's content characters
+  // (leveltext::ContentChar: '.' empty, 'S' start, 'E' exit, '#' wall,
+  // 'D'/'d' closed doors, 'K' keycard, 'M' medkit, 'A' ammunition, 'O'/'o'
+  // open doors, '*' armed mine, 'x' spent mine), and PlayerChar for the
+  // player standing on an empty cell.
   void BuildMap(const std::vector<std::string>& rows);
-  // The content code a map character stands for.
+  static constexpr char PlayerChar = '@';
+  // The content code a map character stands for; throws
+  // std::invalid_argument for a character that stands for none.
   static uint8_t LegendContent(char c);
   static maps::CSector* Cell(int x, int y);
   // Puts the player at rest on map cell (x, y).
@@ -56,7 +60,11 @@ class ShellFixture : public ::testing::Test {
   // program directory (development mode is on).
   void WriteLevel(const std::string& name);
 
+  // The test's program directory, with its final "/".
   std::string ProgramDir;
+
+ private:
+  std::unique_ptr<vxtest::TempDir> temp_;
 
  public:
   // Sounds the rules asked for since the test began (or the last clear).

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <new>
 #include <stdexcept>
 
@@ -19,6 +20,7 @@
 #include "resources/datafile.h"
 #include "resources/startup.h"
 #include "tests/shell/shell_fixture.h"
+#include "tests/support/temp_dir.h"
 #include "world/maps.h"
 
 namespace shelltest {
@@ -42,9 +44,8 @@ uint32_t FakeTicks() { return ++FakeNow; }
 class StartUpTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/vexmoor-startup-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = std::string(pattern) + "/";
+    temp = std::make_unique<vxtest::TempDir>();
+    dir = temp->Slash();
     for (const char* sub : {"Sprites", "Fonts", "Sounds", "Music", "Maps", "maps"}) {
       std::filesystem::create_directories(dir + sub);
     }
@@ -62,8 +63,7 @@ class StartUpTest : public ::testing::Test {
     shell::ResetGameVariables();
     resources::SetArguments({"vexmoor"});
     resources::ProgramDir.clear();
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
+    temp.reset();
   }
 
   void WriteFont() { WriteBmp(dir + "Fonts/courier new 10.fnt", 16, {255, 255, 255}, 2048); }
@@ -77,14 +77,17 @@ class StartUpTest : public ::testing::Test {
       if (name != leaveOut) WriteWav(dir + "Sounds/" + name + ".wav");
     }
   }
-  // level1 with one ground picture, "ground", and its start cell.
+  // level1 with one ground picture, "ground", and its start cell; the other
+  // three levels the same, since every level is checked at start.
   void WriteLevelOne() {
     maps::ResetMap(12, 10);
     maps::Map->SpriteCount = 1;
     maps::Map->SpriteNames[0] = "ground";
     maps::GetSector(6, 5)->Content = maps::ctStart;
-    maps::SaveMap("level1");
-    std::filesystem::rename(dir + "maps/level1.map", dir + "Maps/level1.map");
+    for (const char* name : {"level1", "level2", "level3", "level4"}) {
+      maps::SaveMap(name);
+      std::filesystem::rename(dir + "maps/" + name + ".map", dir + "Maps/" + name + ".map");
+    }
     maps::ResetMap(0, 0);
   }
 
@@ -118,7 +121,8 @@ class StartUpTest : public ::testing::Test {
     return {status, testing::internal::GetCapturedStderr()};
   }
 
-  std::string dir;
+  std::unique_ptr<vxtest::TempDir> temp;
+  std::string dir;  // temp's, with its final "/"
 };
 
 TEST_F(StartUpTest, MissingResourceStopsBeforeTheTitleNamingItsFile) {
@@ -128,12 +132,14 @@ TEST_F(StartUpTest, MissingResourceStopsBeforeTheTitleNamingItsFile) {
     const char* missingSprite;
     const char* missingSound;
     std::string file;
+    const char* missingLevel = "";
   };
   const Case cases[] = {
       {"font", false, "", "", "Fonts/courier new 10.fnt"},
       {"sprite", true, "medkit", "", "Sprites/medkit.bmp"},
       {"ground sprite", true, "ground", "", "Sprites/ground.bmp"},
       {"sound", true, "", "mine", "Sounds/mine.wav"},
+      {"a later level", true, "", "", "Maps/level3.map", "level3"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -145,6 +151,7 @@ TEST_F(StartUpTest, MissingResourceStopsBeforeTheTitleNamingItsFile) {
     WriteSprites(c.missingSprite);
     WriteSounds(c.missingSound);
     WriteLevelOne();
+    if (c.missingLevel[0] != '\0') std::filesystem::remove(dir + "Maps/" + c.missingLevel + ".map");
     shell::ResetGameVariables();
     int frames = 0;
     shell::TLoopHooks hooks;

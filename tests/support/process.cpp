@@ -20,17 +20,6 @@ extern char** environ;
 
 namespace vxtest {
 
-TempDir::TempDir() {
-  std::string pattern = (fs::temp_directory_path() / "vexmoor-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp: " + std::string(std::strerror(errno)));
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
-
 std::string ReadText(const fs::path& path) {
   std::ifstream file(path, std::ios::binary);
   std::ostringstream text;

@@ -1,6 +1,5 @@
-// Child processes and temporary directories for the tests that drive whole
-// programs: run a program to its end, or keep one running while the test
-// drives it from outside.
+// Child processes for the tests that drive whole programs: run a program to
+// its end, or keep one running while the test drives it from outside.
 #pragma once
 
 #include <sys/types.h>
@@ -10,23 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
+
 namespace vxtest {
-
-namespace fs = std::filesystem;
-
-// A fresh directory under the system's temporary directory, removed with
-// everything in it when the object goes.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 // A child process's outcome.
 struct TProcessResult {

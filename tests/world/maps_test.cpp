@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -10,10 +11,13 @@
 #include "resources/binary_io.h"
 #include "resources/datafile.h"
 #include "resources/startup.h"
-#include "tests/resources/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "world/maps.h"
 
 using namespace maps;
+using vxtest::ReadFile;
+using vxtest::TempDir;
+using vxtest::WriteFile;
 
 namespace {
 
@@ -80,7 +84,7 @@ class MapsTest : public ::testing::Test {
     ResetModule();
   }
   void WriteMap(const std::string& name, const std::vector<uint8_t>& bytes) {
-    TempDir::Write(dir / ("Maps/" + name + ".map"), bytes);
+    WriteFile(dir / ("Maps/" + name + ".map"), bytes);
   }
   // Loads SmallMap as "small" with SpriteBase 0.
   void LoadSmall() {
@@ -246,7 +250,7 @@ TEST_F(MapsTest, ShortFilesAndOverlargeHeadersThrowBeforeTouchingTheMap) {
 TEST_F(MapsTest, SaveWritesTheLayoutByteForByte) {
   LoadSmall();
   SaveMap("copy");
-  EXPECT_EQ(TempDir::Read(dir / "maps/copy.map"), SmallMap().Bytes());
+  EXPECT_EQ(ReadFile(dir / "maps/copy.map"), SmallMap().Bytes());
 
   // N = 2, W = 20, H = 15: 16 + 64 + 1500 bytes; and it loads back as saved.
   ResetMap(20, 15);
@@ -283,7 +287,7 @@ TEST_F(MapsTest, SaveZeroesAfterTheNulAndRefusesLongNames) {
   WriteMap("junk", junk.Bytes());
   ASSERT_TRUE(LoadMap("junk"));
   SaveMap("clean");
-  EXPECT_EQ(TempDir::Read(dir / "maps/clean.map"), SmallMap().Bytes());
+  EXPECT_EQ(ReadFile(dir / "maps/clean.map"), SmallMap().Bytes());
 
   Map->SpriteNames[1] = std::string(32, 'n');
   EXPECT_THROW(SaveMap("long"), std::invalid_argument);
@@ -293,19 +297,19 @@ TEST_F(MapsTest, SaveZeroesAfterTheNulAndRefusesLongNames) {
 }
 
 TEST_F(MapsTest, PackedMapsLoadThroughTheScratchFile) {
-  TempDir::Write(dir / "level9.map", SmallMap().Bytes());
+  WriteFile(dir / "level9.map", SmallMap().Bytes());
   resources::PackDataFile(dir / "level9.map", dir / "Maps/");
   resources::DevelopMode = false;
   ASSERT_TRUE(LoadMap("level9"));
   ExpectSmallLoaded();
-  EXPECT_EQ(TempDir::Read(resources::ScratchFilePath()), SmallMap().Bytes());
+  EXPECT_EQ(ReadFile(resources::ScratchFilePath()), SmallMap().Bytes());
   EXPECT_THROW(LoadMap("nowhere"), resources::IoError);
 }
 
 TEST_F(MapsTest, APackedMapThatCannotBeReadIsNamedByItsPackedFile) {
   std::vector<uint8_t> bytes = SmallMap().Bytes();
   bytes.pop_back();
-  TempDir::Write(dir / "short.map", bytes);
+  WriteFile(dir / "short.map", bytes);
   resources::PackDataFile(dir / "short.map", dir / "Maps/");
   resources::DevelopMode = false;
   try {
@@ -382,4 +386,71 @@ TEST_F(MapsTest, ResetMapOutOfMemoryLeavesAnEmptyMap) {
   EXPECT_EQ(GetSector(0, 0)->Content, ctWall);
   ResetMap(2, 2);
   EXPECT_EQ(GetSector(1, 1)->Content, ctEmpty);
+}
+
+// The start-up check must refuse exactly what loading the level would
+// refuse, in the same words, without unpacking anything.
+TEST_F(MapsTest, TheHeaderCheckRefusesWhatLoadingRefusesAndUnpacksNothing) {
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;  // empty with `missing`
+    bool missing = false;
+  };
+  std::vector<uint8_t> wrongVersion = SmallMap().Bytes();
+  wrongVersion[7] = 3;
+  std::vector<uint8_t> truncated = SmallMap().Bytes();
+  truncated.pop_back();
+  std::vector<uint8_t> longer = SmallMap().Bytes();
+  longer.push_back(0xEE);  // bytes after the key plane are never read
+  TRawMap oversized;
+  oversized.Width = 2048;
+  oversized.Height = 1024;
+  std::vector<uint8_t> tooManyNames = SmallMap().Bytes(257);
+  std::vector<uint8_t> cutShort = SmallMap().Bytes();
+  cutShort.resize(12);
+  const Case cases[] = {
+      {"sound", SmallMap().Bytes()},
+      {"trailing bytes", longer},
+      {"empty map", TRawMap().Bytes()},
+      {"wrong version", wrongVersion},
+      {"seven bytes", {'D', 'D', 'M', 'A', 'P', ' ', 1}},
+      {"header cut short", cutShort},
+      {"one byte short", truncated},
+      {"more cells than a map may have", oversized.Bytes()},
+      {"257 names", tooManyNames},
+      {"empty file", {}},
+      {"missing", {}, true},
+  };
+  for (const bool develop : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (develop ? ", loose" : ", packed"));
+      resources::DevelopMode = true;
+      std::filesystem::remove_all(dir / "Maps");
+      std::filesystem::create_directory(dir / "Maps");
+      if (!c.missing) {
+        WriteFile(dir / "case.map", c.bytes);
+        if (develop) {
+          std::filesystem::rename(dir / "case.map", dir / "Maps/case.map");
+        } else {
+          resources::PackDataFile(dir / "case.map", dir / "Maps/");
+        }
+      }
+      resources::DevelopMode = develop;
+      auto outcome = [](const std::function<bool()>& read) -> std::string {
+        try {
+          return read() ? "read" : "not a map";
+        } catch (const resources::IoError& error) {
+          return error.Path() + ": " + error.Reason();
+        }
+      };
+      const std::string checked = outcome([] { return CheckMapFile("case"); });
+      EXPECT_FALSE(std::filesystem::exists(dir / "Data")) << "the check unpacked";
+      const std::string loaded = outcome([] { return LoadMap("case"); });
+      EXPECT_EQ(checked, loaded);
+      EXPECT_EQ(checked == "read", std::string(c.name) == "sound" || std::string(c.name) == "trailing bytes" ||
+                                       std::string(c.name) == "empty map");
+      resources::RemoveScratchFiles();
+      std::filesystem::remove_all(dir / "Data");
+    }
+  }
 }

@@ -407,8 +407,8 @@ std::vector<uint8_t> FramePicture(const std::vector<TDraw>& frame, TWay way) {
 int main() {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
-  testmedia::TTempDir dir;
-  resources::ProgramDir = dir.Path();
+  vxtest::TempDir dir;
+  resources::ProgramDir = dir.Slash();
   resources::DevelopMode = true;
   game::SetTickSource(FastClock);
   game::SetVideoDriver(game::vdFrameBuffer);
@@ -418,7 +418,7 @@ int main() {
     game::Shutdown();
     return 1;
   }
-  const TMedia media = LoadMedia(dir.Path());
+  const TMedia media = LoadMedia(dir.Slash());
   if (media.font == 0 || media.particle == 0 || media.pictures.size() != 13) {
     std::fprintf(stderr, "vexmoor-bench: the test pictures did not load\n");
     game::Shutdown();
