@@ -80,7 +80,7 @@ class ScreenDepthTest : public EngineTest, public ::testing::WithParamInterface<
     testmedia::TGlyphTable table{};
     table['A'] = {0, 0, 8, 10};
     table['B'] = {8, 0, 8, 10};
-    testmedia::WriteFile(dir.Path() + "Fonts/noise.fnt", testmedia::FontFile(Noise(16, 10, 5), table));
+    testmedia::WriteFile(dir.Slash() + "Fonts/noise.fnt", testmedia::FontFile(Noise(16, 10, 5), table));
     return game::LoadFont("noise");
   }
 };
