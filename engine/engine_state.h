@@ -29,6 +29,13 @@ extern Mix_Music* Music;
 // The benchmark's switch: draw from the loaded surfaces, flags set every time.
 extern bool LiteralDrawing;
 
+// Input (input.cpp). Init calls StartInput once SDL runs: it starts SDL's
+// joysticks, opens every pad and begins with no key held. Shutdown and
+// RestoreDisplay call StopInput once SDL is closed: it forgets SDL's tables
+// and the pads.
+void StartInput();
+void StopInput();
+
 // The frame-buffer driver has a screen to draw on.
 bool FrameBufferReady();
 // The OpenGL driver has an OpenGL window to draw in (main build only).
