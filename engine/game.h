@@ -141,8 +141,10 @@ void FinishFrameInput();
 
 // ---------------------------------------------------------------- gamepads
 //
-// Init opens every joystick present (the first eight; SDL 1.2 sees no pad
-// plugged in later) and ProcessEvents merges their events into the keys
+// Init opens every joystick present (the first eight; SDL 1.2 on the
+// desktop sees no pad plugged in later, a browser shows a pad only once a
+// button of it is pressed: ProcessEvents opens pads that SDL counts later)
+// and ProcessEvents merges their events into the keys
 // KeyDown reads, keyboard and pads together: any hat, the D-pad buttons and
 // the left stick past StickDeadZone hold the arrows (a diagonal both of its
 // directions), the four face buttons and Start hold Space, the left and
@@ -166,7 +168,7 @@ TPadLayout ChoosePadLayout(const std::string& name, int axes, int buttons, int h
 // "xbox", "playstation" or "standard".
 const char* PadLayoutName(TPadLayout layout);
 
-// The pads the latest Init opened.
+// The pads opened since the latest Init.
 int PadCount();
 
 // Brightness of the OpenGL driver (255 full); the frame buffer only stores it.

@@ -98,9 +98,13 @@ void ReadPadEvent(const SDL_Event& event) {
   MergePads();
 }
 
-void OpenPadsPresent() {
-  OpenPads = std::min(SDL_NumJoysticks(), MaxPads);
-  for (int index = 0; index < OpenPads; ++index) {
+// Opens the pads SDL counts beyond those already open. On the desktop SDL
+// 1.2 counts its pads once, at start-up; a browser shows a pad to the page
+// only once one of its buttons is pressed, and Emscripten's SDL counts it
+// from then on.
+void OpenNewPads() {
+  const int present = std::min(SDL_NumJoysticks(), MaxPads);
+  for (int index = OpenPads; index < present; ++index) {
     SDL_Joystick* device = SDL_JoystickOpen(index);
     Pads[index].device = device;
     if (device == nullptr) continue;
@@ -108,7 +112,7 @@ void OpenPadsPresent() {
     Pads[index].layout = ChoosePadLayout(name != nullptr ? name : "", SDL_JoystickNumAxes(device),
                                          SDL_JoystickNumButtons(device), SDL_JoystickNumHats(device));
   }
-  SDL_JoystickEventState(SDL_ENABLE);
+  OpenPads = std::max(OpenPads, present);
 }
 
 void ForgetPads() {
@@ -131,7 +135,8 @@ void StartInput() {
   HeldKeys.fill(false);
   PressedKeys.fill(false);
   ForgetPads();
-  OpenPadsPresent();
+  OpenNewPads();
+  SDL_JoystickEventState(SDL_ENABLE);
 }
 
 void StopInput() {
@@ -146,6 +151,7 @@ void StopInput() {
 bool ProcessEvents() {
   const bool keepRunning = !QuitRequested();
   if (keepRunning) {
+    if (KeyState != nullptr) OpenNewPads();
     // Pumping the queue is also what keeps SDL's key-state array current.
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
