@@ -73,25 +73,31 @@ void MergePads() {
   PadBackHeld = back;
 }
 
+// The state of pad `which`; null past the pads the engine keeps.
+pads::TPadState* PadState(int which) { return which < MaxPads ? &Pads[which].state : nullptr; }
+
 void ReadPadEvent(const SDL_Event& event) {
-  // Every joystick event names its joystick in the same place.
-  const int which = event.jbutton.which;
-  if (which >= MaxPads) return;
-  pads::TPadState& state = Pads[which].state;
   switch (event.type) {
-    case SDL_JOYAXISMOTION:
-      if (event.jaxis.axis < std::size(state.axes)) state.axes[event.jaxis.axis] = event.jaxis.value;
+    case SDL_JOYAXISMOTION: {
+      pads::TPadState* state = PadState(event.jaxis.which);
+      if (state == nullptr || event.jaxis.axis >= std::size(state->axes)) return;
+      state->axes[event.jaxis.axis] = event.jaxis.value;
       break;
-    case SDL_JOYHATMOTION:
-      if (event.jhat.hat < std::size(state.hats)) state.hats[event.jhat.hat] = event.jhat.value;
+    }
+    case SDL_JOYHATMOTION: {
+      pads::TPadState* state = PadState(event.jhat.which);
+      if (state == nullptr || event.jhat.hat >= std::size(state->hats)) return;
+      state->hats[event.jhat.hat] = event.jhat.value;
       break;
+    }
     case SDL_JOYBUTTONDOWN:
-    case SDL_JOYBUTTONUP:
-      if (event.jbutton.button < 32) {
-        const uint32_t bit = uint32_t{1} << event.jbutton.button;
-        state.buttons = event.type == SDL_JOYBUTTONDOWN ? state.buttons | bit : state.buttons & ~bit;
-      }
+    case SDL_JOYBUTTONUP: {
+      pads::TPadState* state = PadState(event.jbutton.which);
+      if (state == nullptr || event.jbutton.button >= 32) return;
+      const uint32_t bit = uint32_t{1} << event.jbutton.button;
+      state->buttons = event.type == SDL_JOYBUTTONDOWN ? state->buttons | bit : state->buttons & ~bit;
       break;
+    }
     default:
       return;
   }
