@@ -96,8 +96,9 @@ void SetFrameRate(uint8_t fps);
 //
 // The main loop's contract: each pass pumps the events (ProcessEvents),
 // reads the keys and calls Flip; a pass where Flip presented runs one frame
-// of game logic and drawing, and a pass where it did not calls WaitForFrame
-// so that the processor is not held between frames.
+// of game logic and drawing and then calls FinishFrameInput, and a pass
+// where it did not calls WaitForFrame so that the processor is not held
+// between frames.
 bool Flip();
 
 // Makes SIGINT, SIGTERM, SIGHUP and SIGQUIT only raise a flag, which the
