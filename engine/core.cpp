@@ -1,10 +1,9 @@
 // Engine core: start-up and shutdown, video driver and mode, frame pacing,
-// events and key state, brightness, colours, the random generator and the
-// test seams.
+// brightness, colours, the random generator and the test seams. Events,
+// keys and pads live in input.cpp.
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <array>
 #include <random>
 
 #include "engine/engine_state.h"
@@ -76,13 +75,6 @@ constexpr int MixingChannels = 8;
 constexpr int ChannelVolume = 256;
 
 bool QuitFlag = false;
-Uint8* KeyState = nullptr;
-int KeyCount = 0;
-// Keys held through SetKey, read beside SDL's table. Tests and the replay
-// tool hold keys here rather than in SDL's own table: sdl12-compat keeps
-// that table across SDL_Quit and SDL_Init, where the classic library clears
-// it, so a key written there outlives the engine it was meant for.
-std::array<bool, SDLK_LAST> HeldKeys{};
 uint32_t LastFlipTicks = 0;
 int32_t FrameInterval = 1000 / DefaultFrameRate;
 std::string VideoError;
@@ -155,8 +147,7 @@ void Init(const std::string& caption, const std::string& iconName) {
   SetWindowIcon(iconName);
   CloseScreen();
   QuitFlag = false;
-  KeyState = SDL_GetKeyState(&KeyCount);
-  HeldKeys.fill(false);
+  StartInput();
   LastFlipTicks = Ticks();
   SetFrameRate(DefaultFrameRate);
   DropBanks();
@@ -174,8 +165,7 @@ void Shutdown() {
   // released one by one: the process ends right after.
   DropBanks();
   Music = nullptr;
-  KeyState = nullptr;
-  KeyCount = 0;
+  StopInput();
   if (!resources::DevelopMode) resources::RemoveScratchFiles();
   // The signal that ended this run has been served.
   platform::ClearTermination();
@@ -186,8 +176,7 @@ void RestoreDisplay() {
   CloseScreen();
   if (AudioOpen()) Mix_CloseAudio();
   SDL_Quit();
-  KeyState = nullptr;
-  KeyCount = 0;
+  StopInput();
 }
 
 bool SetVideoMode(uint16_t width, uint16_t height, bool fullscreen) {
@@ -267,27 +256,8 @@ void WaitForFrame() {
 void SetSleeper(TSleeper sleeper) { Sleeper = sleeper; }
 void SetFrameWaiting(bool on) { FrameWaiting = on; }
 
-bool ProcessEvents() {
-  const bool keepRunning = !QuitFlag;
-  if (keepRunning) {
-    // Pumping the queue is also what keeps SDL's key-state array current.
-    SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) {
-      if (event.type == SDL_QUIT) RequestQuit();
-    }
-    // A termination signal counts as a quit event drained in this pass.
-    if (platform::TerminationRequested()) RequestQuit();
-  }
-  return keepRunning;
-}
-
 void RequestQuit() { QuitFlag = true; }
 bool QuitRequested() { return QuitFlag; }
-
-bool KeyDown(uint16_t key) {
-  if (key < HeldKeys.size() && HeldKeys[key]) return true;
-  return KeyState != nullptr && key < KeyCount && KeyState[key] == 1;
-}
 
 void SetBrightness(uint8_t value) { Brightness = value; }
 uint8_t GetBrightness() { return Brightness; }
@@ -325,10 +295,6 @@ uint32_t Random(uint32_t n) {
 }
 
 void SetTickSource(TTickSource source) { TickSource = source; }
-
-void SetKey(uint16_t key, bool down) {
-  if (key < HeldKeys.size()) HeldKeys[key] = down;
-}
 
 void SetLiteralDrawing(bool literal) { LiteralDrawing = literal; }
 

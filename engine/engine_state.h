@@ -32,6 +32,13 @@ extern Mix_Music* Music;
 // The benchmark's switch: draw from the loaded surfaces, flags set every time.
 extern bool LiteralDrawing;
 
+// Input (input.cpp). Init calls StartInput once SDL runs: it starts SDL's
+// joysticks, opens every pad and begins with no key held. Shutdown and
+// RestoreDisplay call StopInput once SDL is closed: it forgets SDL's tables
+// and the pads.
+void StartInput();
+void StopInput();
+
 // The frame-buffer presenter draws (its screen is open and its driver
 // selected).
 bool FrameBufferReady();

@@ -1,9 +1,11 @@
 // The engine module `game`: the game's only contact with SDL, SDL_mixer and
-// OpenGL. Window and audio start-up, frame pacing, keys, the sprite, font
-// and sound banks, music, particle bursts and translucent rectangles.
+// OpenGL. Window and audio start-up, frame pacing, keys and pads, the
+// sprite, font and sound banks, music, particle bursts and translucent
+// rectangles.
 //
 // Calling order: SetVideoDriver, Init, SetFrameRate, SetVideoMode, loads,
-// the main loop (ProcessEvents, KeyDown, Flip, WaitForFrame), Shutdown last.
+// the main loop (ProcessEvents, KeyDown, Flip, WaitForFrame, FinishFrameInput),
+// Shutdown last.
 #pragma once
 
 #include <cstdint>
@@ -61,10 +63,11 @@ TVideoDriver GetVideoDriver();
 // so it can be asked before Init.
 std::string NoDisplayReason();
 
-// Starts SDL (video and audio), sets the window caption and the icon from
-// ProgramDir + iconName + ".bmp", opens the audio device (22050 Hz, 16-bit
-// stereo, 8 channels at full volume), creates the empty banks and resets the
-// quit flag, brightness (255) and texture counter (1). Nothing is reported:
+// Starts SDL (video, audio and joysticks), sets the window caption and the
+// icon from ProgramDir + iconName + ".bmp", opens every pad, opens the audio
+// device (22050 Hz, 16-bit stereo, 8 channels at full volume), creates the
+// empty banks and resets the quit flag, the keys, brightness (255) and
+// texture counter (1). Nothing is reported:
 // without an audio device the game runs silent.
 void Init(const std::string& caption, const std::string& iconName);
 
@@ -95,8 +98,9 @@ void SetFrameRate(uint8_t fps);
 //
 // The main loop's contract: each pass pumps the events (ProcessEvents),
 // reads the keys and calls Flip; a pass where Flip presented runs one frame
-// of game logic and drawing, and a pass where it did not calls WaitForFrame
-// so that the processor is not held between frames.
+// of game logic and drawing and then calls FinishFrameInput, and a pass
+// where it did not calls WaitForFrame so that the processor is not held
+// between frames.
 bool Flip();
 
 // Makes SIGINT, SIGTERM, SIGHUP and SIGQUIT only raise a flag, which the
@@ -119,16 +123,56 @@ void WaitForFrame();
 
 // Returns false once a quit has been requested (without polling); otherwise
 // drains the event queue, turning a window close or a termination signal
-// into RequestQuit, and returns true, also in the pass that drained the
-// quit.
+// into RequestQuit, noting every key pressed and reading the pads' events,
+// and returns true, also in the pass that drained the quit.
 bool ProcessEvents();
 // Sets the quit flag, which is never reset.
 void RequestQuit();
 bool QuitRequested();
 
-// True when SDL reports the key down as of the latest ProcessEvents, or
-// while SetKey holds it. Codes beyond SDL's key symbols are never down.
+// True while the key is held: on the keyboard as SDL reports it after the
+// latest ProcessEvents, on a gamepad (see below), or through SetKey. A key
+// that went down since the last FinishFrameInput also counts, though it
+// came up again before anything read it: a tap shorter than the time
+// between two reads is seen by the next frame, as if held across that
+// frame. Codes beyond SDL's key symbols are never down.
 bool KeyDown(uint16_t key);
+// The frame's handlers have read the keys: taps seen by this frame count no
+// more, and a pad's Back held through the frame counts one frame more
+// towards Escape. The main loop calls it after each frame's handlers.
+void FinishFrameInput();
+
+// ---------------------------------------------------------------- gamepads
+//
+// Init opens every joystick present (the first eight; SDL 1.2 on the
+// desktop sees no pad plugged in later, a browser shows a pad only once a
+// button of it is pressed: ProcessEvents opens pads that SDL counts later)
+// and ProcessEvents merges their events into the keys
+// KeyDown reads, keyboard and pads together: any hat, the D-pad buttons and
+// the left stick past StickDeadZone hold the arrows (a diagonal both of its
+// directions), the four face buttons and Start hold Space, the left and
+// right shoulder PageUp and PageDown, and Back held through BackHoldFrames
+// frames holds Escape until it is released. Each pad is read with the
+// layout ChoosePadLayout picks from what it reports.
+
+// The button layouts the engine knows: Linux's xpad (Xbox-style pads, and
+// the layout of unknown pads), Linux's hid-sony and hid-playstation
+// (PlayStation pads) and the browser's standard gamepad.
+enum TPadLayout : uint8_t { plXbox = 0, plPlayStation = 1, plStandard = 2 };
+
+// A left-stick axis walks from this far out (half of its travel) on.
+constexpr int16_t StickDeadZone = 16384;
+// Frames (one second at 30 a second) that Back must be held for Escape.
+constexpr uint32_t BackHoldFrames = 30;
+
+// The layout for a pad that reports this name and these numbers of axes,
+// buttons and hats; plXbox for pads it does not know.
+TPadLayout ChoosePadLayout(const std::string& name, int axes, int buttons, int hats);
+// "xbox", "playstation" or "standard".
+const char* PadLayoutName(TPadLayout layout);
+
+// The pads opened since the latest Init.
+int PadCount();
 
 // Brightness of the OpenGL driver (255 full); the frame buffer only stores it.
 void SetBrightness(uint8_t value);
@@ -171,6 +215,32 @@ void SetFrameWaiting(bool on);
 // counts. Init releases every held key; codes beyond SDL's key symbols are
 // ignored.
 void SetKey(uint16_t key, bool down);
+
+// The controls of a virtual pad, for replays and tests: D-pad, face
+// buttons, Start, Back, shoulders, and the left stick pushed fully.
+enum TPadControl : uint8_t {
+  pcUp, pcDown, pcLeft, pcRight,
+  pcA, pcB, pcX, pcY,
+  pcStart, pcBack, pcLeftShoulder, pcRightShoulder,
+  pcStickUp, pcStickDown, pcStickLeft, pcStickRight,
+  pcCount
+};
+// A set of controls: bit i is control i.
+using TPadControls = uint32_t;
+
+// Makes joystick 0 hold exactly `controls` by pushing into SDL's event
+// queue the joystick events a pad sends for the change from what it held
+// before (nothing at Init): hat motion for the D-pad (D-pad buttons where
+// the layout has no hat), axis motion for the stick (to -32768, 32767 or
+// back to 0; left wins over right and up over down), button presses and
+// releases, all numbered in the layout joystick 0 is read with. The next
+// ProcessEvents reads them as it reads a real pad's. Returns false when
+// SDL's queue was full and dropped an event.
+bool HoldPadControls(TPadControls controls);
+
+// The layout of the joysticks no device stands behind (events pushed for a
+// joystick Init did not open); plXbox at program start. Kept across Init.
+void SetVirtualPadLayout(TPadLayout layout);
 
 // Called with the id of every PlaySound call, before anything is played
 // (0 and unknown ids included), so tests can see which sounds the rules

@@ -66,6 +66,8 @@ void MainLoop(const TLoopHooks* hooks) {
       ++frame;
       if (hooks && hooks->afterPresent) hooks->afterPresent(frame);
       RunFrame();
+      // Taps this frame has seen count no more from here on.
+      game::FinishFrameInput();
       if (hooks && hooks->afterFrame) hooks->afterFrame(frame);
     } else {
       // Nothing due: sleep until shortly before the next frame instead of

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <string>
 
+#include "engine/game.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tools/replay/key_script.h"
 
@@ -23,6 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const replay::TKeyLine& line = script[i];
     if (line.frame <= previous) fuzz::Broken("frames do not rise");
     if ((line.keys & ~allKeys) != 0) fuzz::Broken("a key outside the script's keys");
+    const uint32_t pad = replay::PadControls(line.keys);
+    const bool across = (pad >> game::pcStickLeft) & (pad >> game::pcStickRight) & 1u;
+    const bool along = (pad >> game::pcStickUp) & (pad >> game::pcStickDown) & 1u;
+    if (across || along) fuzz::Broken("the stick held both ways at once");
     if (replay::KeysAt(script, line.frame) != line.keys) fuzz::Broken("KeysAt misses its own line");
     if (replay::KeysAt(script, line.frame - 1) != (previous ? replay::KeysAt(script, previous) : 0)) {
       fuzz::Broken("keys change between lines");

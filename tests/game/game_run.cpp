@@ -9,20 +9,14 @@
 #include "main/game_vars.h"
 #include "tests/game/test_paths.h"
 #include "tests/support/process.h"
+#include "tools/replay/frame_dump.h"
 #include "tools/replay/replay_run.h"
 
 namespace vxtest {
 
 namespace {
 
-// The sound observer is a plain function, so it reports to the one run.
 GameRun* CurrentRun = nullptr;
-uint32_t CurrentFrame = 0;
-std::vector<std::pair<uint32_t, uint16_t>>* SoundLog = nullptr;
-
-void RecordSound(uint16_t id) {
-  if (SoundLog) SoundLog->emplace_back(CurrentFrame, id);
-}
 
 }  // namespace
 
@@ -53,24 +47,24 @@ TSnapshot TakeSnapshot(uint32_t frame) {
 int GameRun::Run(const std::string& installDir, uint32_t maxFrames, uint32_t seed) {
   if (CurrentRun) throw std::logic_error("one game run per process");
   CurrentRun = this;
-  SoundLog = &sounds_;
-  game::SetSoundObserver(&RecordSound);
   shell::TLoopHooks hooks;
   hooks.fixedSeed = true;
   hooks.seed = seed;
   hooks.beforePass = [this](uint32_t frame) {
-    CurrentFrame = frame;
-    replay::ApplyKeys(keys ? keys(frame) : 0);
+    if (!replay::ApplyKeys(keys ? keys(frame) : 0)) ADD_FAILURE() << "a pad event was dropped before frame " << frame;
   };
   hooks.afterFrame = [this, maxFrames](uint32_t frame) {
+    const replay::TFrameEvents events = replay::TakeEvents();
+    for (uint16_t sound : events.sounds) sounds_.emplace_back(frame, sound);
+    dumpLines_.push_back(replay::DumpLine(frame, events));
     frames_.push_back(TakeSnapshot(frame));
     if (frame >= maxFrames || (goOn && !goOn(frames_.back()))) game::RequestQuit();
   };
   replay::TRunSetup setup;
   setup.dir = installDir;
+  replay::StartEventLog();
   const int status = replay::RunGame(setup, hooks);
-  game::SetSoundObserver(nullptr);
-  SoundLog = nullptr;
+  replay::StopEventLog();
   return status;
 }
 
@@ -90,12 +84,13 @@ std::vector<uint32_t> GameRun::FramesWithSound(uint16_t sound) const {
 
 namespace {
 
-replay::TKeySet ArrowKey(char move) {
+replay::TKeySet MoveKey(char move, TWalkBy by) {
+  const std::string prefix = by == TWalkBy::DPad ? "pad-" : by == TWalkBy::Stick ? "stick-" : "";
   switch (move) {
-    case 'U': return replay::KeyBit("up");
-    case 'D': return replay::KeyBit("down");
-    case 'L': return replay::KeyBit("left");
-    case 'R': return replay::KeyBit("right");
+    case 'U': return replay::KeyBit(prefix + "up");
+    case 'D': return replay::KeyBit(prefix + "down");
+    case 'L': return replay::KeyBit(prefix + "left");
+    case 'R': return replay::KeyBit(prefix + "right");
   }
   throw std::invalid_argument(std::string("not a move: ") + move);
 }
@@ -107,7 +102,7 @@ replay::TKeySet TRouteWalker::Keys() {
   held = false;
   if (GameState != gsPlaying || Moving || next >= route.size()) return 0;
   held = true;
-  return ArrowKey(route[next]);
+  return MoveKey(route[next], by);
 }
 
 void TRouteWalker::After(const TSnapshot& after) {

@@ -48,6 +48,8 @@ class GameRun {
   const std::vector<TSnapshot>& Frames() const { return frames_; }
   // Sounds asked for, with the frame in which each was played.
   const std::vector<std::pair<uint32_t, uint16_t>>& Sounds() const { return sounds_; }
+  // The replay tool's dump line of every frame, in order.
+  const std::vector<std::string>& DumpLines() const { return dumpLines_; }
   // Frames in which `sound` was played.
   std::vector<uint32_t> FramesWithSound(uint16_t sound) const;
   // The first frame after `from` whose snapshot satisfies `test`; 0 if none.
@@ -56,6 +58,7 @@ class GameRun {
  private:
   std::vector<TSnapshot> frames_;
   std::vector<std::pair<uint32_t, uint16_t>> sounds_;
+  std::vector<std::string> dumpLines_;
 };
 
 // The state of the game variables right now.
@@ -67,8 +70,13 @@ TSnapshot TakeSnapshot(uint32_t frame);
 // number: the arrow moves from the start to an exit.
 std::map<uint16_t, std::string> ShippedRoutes();
 
+// How a route walker walks: with the arrow keys, the pad's D-pad or its
+// left stick.
+enum class TWalkBy { Arrows, DPad, Stick };
+
 struct TRouteWalker {
   std::string route;
+  TWalkBy by = TWalkBy::Arrows;
   size_t next = 0;    // moves made so far
   bool held = false;  // an arrow is held in the coming frame
 

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <regex>
 
+#include "engine/game.h"
 #include "tests/game/support.h"
 #include "tests/game/test_levels.h"
 #include "tests/game/test_paths.h"
@@ -42,6 +43,23 @@ TEST(KeyScript, ReadsHeldKeysPerFrame) {
   EXPECT_EQ(replay::KeysAt(replay::ParseKeyScript("5 up\n"), 4), 0u);
 }
 
+// Pad controls sit beside the keys, each on its own bit, in the engine's
+// order of controls.
+TEST(KeyScript, ReadsPadControlsBesideKeys) {
+  const auto script = replay::ParseKeyScript("1 PAD-A space\n4 stick-left stick-up pad-right pad-back\n");
+  EXPECT_EQ(replay::KeysAt(script, 1), KeyBit("pad-a") | KeyBit("space"));
+  EXPECT_EQ(replay::PadControls(replay::KeysAt(script, 1)), 1u << game::pcA);
+  EXPECT_EQ(replay::PadControls(replay::KeysAt(script, 4)),
+            (1u << game::pcStickLeft) | (1u << game::pcStickUp) | (1u << game::pcRight) | (1u << game::pcBack));
+  EXPECT_EQ(replay::KeyNames().size(), replay::KeyboardKeyCount + size_t{game::pcCount});
+  for (const char* name : {"pad-up", "pad-down", "pad-left", "pad-right", "pad-a", "pad-b", "pad-x", "pad-y",
+                           "pad-start", "pad-back", "pad-lb", "pad-rb", "stick-up", "stick-down", "stick-left",
+                           "stick-right"}) {
+    EXPECT_EQ(replay::PadControls(KeyBit(name)) & (replay::PadControls(KeyBit(name)) - 1), 0u) << name;
+    EXPECT_NE(replay::PadControls(KeyBit(name)), 0u) << name;
+  }
+}
+
 TEST(KeyScript, NamesTheFirstBadLine) {
   struct {
     const char* text;
@@ -56,6 +74,9 @@ TEST(KeyScript, NamesTheFirstBadLine) {
       {"5 up\n5 down\n", 2, "does not come after frame 5"},
       {"5 up\n3 down\n", 2, "does not come after frame 5"},
       {"1 up,down\n", 1, "unknown key"},
+      {"1 pad-z\n", 1, "unknown key \"pad-z\""},
+      {"1 stick-left\n2 stick-right stick-left\n", 2, "stick-left and stick-right cannot be held at once"},
+      {"1 stick-up pad-a stick-down\n", 1, "stick-up and stick-down cannot be held at once"},
   };
   for (const auto& c : cases) {
     try {
@@ -208,6 +229,56 @@ TEST_F(ReplayTool, EscapeInTheScriptEndsTheRunAfterThatFrame) {
   ASSERT_EQ(lines.size(), 20u);
   EXPECT_EQ(Field(lines.back(), "GameState"), 40);
   EXPECT_TRUE(ScratchFiles(install_.Path()).empty());
+}
+
+// The same walk, shots and brightness by the pad's D-pad and buttons, or by
+// its stick and Start, dump exactly as by the keys.
+TEST_F(ReplayTool, WalkingByPadDumpsExactlyAsByTheKeys) {
+  struct TWay {
+    const char* name;
+    const char* script;
+  };
+  const TWay ways[] = {
+      {"keys", "1 space\n2 pagedown\n9\n130 right\n150 space right\n152 down\n175 left up\n190 pageup\n200\n"},
+      {"dpad", "1 pad-a\n2 pad-rb\n9\n130 pad-right\n150 pad-b pad-right\n152 pad-down\n175 pad-left pad-up\n"
+               "190 pad-lb\n200\n"},
+      {"stick", "1 pad-start\n2 pad-rb\n9\n130 stick-right\n150 pad-y stick-right\n152 stick-down\n"
+                "175 stick-left stick-up\n190 pad-lb\n200\n"},
+  };
+  for (const TWay& way : ways) {
+    WriteFile(std::string(way.name) + ".keys", way.script);
+    const TProcessResult result = Replay({"--keys", Work(std::string(way.name) + ".keys"), "--frames", "220", "--seed",
+                                          "3", "--dump", Work(std::string(way.name) + ".json")});
+    ASSERT_EQ(result.status, 0) << way.name << ": " << result.err;
+  }
+  const std::string keys = ReadText(Work("keys.json"));
+  ASSERT_EQ(DumpLines("keys.json").size(), 220u);
+  EXPECT_NE(DumpLines("keys.json")[160], DumpLines("keys.json")[128]) << "nothing happened in play";
+  EXPECT_EQ(ReadText(Work("dpad.json")), keys);
+  EXPECT_EQ(ReadText(Work("stick.json")), keys);
+}
+
+// Back ends the game once held for a second (30 frames), and a shorter
+// press never does; Escape in the script acts at once.
+TEST_F(ReplayTool, PadBackEndsTheGameAfterItsHoldOnly) {
+  struct TCase {
+    const char* script;
+    size_t frames;  // in the dump
+  } const cases[] = {
+      {"1 space\n2\n40 pad-back\n41\n", 150},        // one frame
+      {"1 space\n2\n40 pad-back\n69\n", 150},        // 29 frames
+      {"1 space\n2\n40 pad-back\n70\n", 70},         // 30 frames: Escape in frame 70
+      {"1 space\n2\n40 pad-back\n", 70},              // held on
+      {"1 space\n2\n40 pad-back\n60\n61 pad-back\n", 91},  // the count starts again
+      {"1 space\n2\n40 escape\n", 40},
+  };
+  for (const auto& c : cases) {
+    WriteFile("back.keys", c.script);
+    const TProcessResult result =
+        Replay({"--keys", Work("back.keys"), "--frames", "150", "--dump", Work("back.json")});
+    ASSERT_EQ(result.status, 0) << c.script << result.err;
+    EXPECT_EQ(DumpLines("back.json").size(), c.frames) << c.script;
+  }
 }
 
 // The list value of a dump line's field, as written ("[1, 7]").

@@ -236,6 +236,60 @@ TEST_P(PlayerAtTheDisplay, StartsPlaysAndQuits) {
   EXPECT_FALSE(fs::exists(work_.Path() / "Data")) << "the working directory got a Data/";
 }
 
+// Quick taps, as `xdotool key` sends them (the key comes up some
+// milliseconds after it went down, far inside one frame): Space on the
+// title starts a game and Escape ends it, every time. The game starts
+// afresh for each pair of taps. A start that ends before its window shows
+// is not a tap's fault: it is started again, and reported.
+TEST_P(PlayerAtTheDisplay, TapsAreNeverLost) {
+  if (FullScreen()) GTEST_SKIP() << "tapped in a window";
+  constexpr int Rounds = 10;
+  constexpr int MaxFailedStarts = 5;
+  MakeInstallCopy(install_.Path(), TInstallCopy::WithPrograms());
+  const fs::path music = install_.Path() / "Data" / "temp.dat";
+  int spaceTaken = 0, escapeTaken = 0, failedStarts = 0;
+  for (int round = 0; round < Rounds && failedStarts <= MaxFailedStarts; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round + 1));
+    Child game({(install_.Path() / "vexmoor").string(), "-windowed"}, work_.Path(), Environment());
+    std::string window;
+    WaitFor(
+        [&] {
+          window = FindWindow(display_, "Vexmoor");
+          return !window.empty() || !game.Running();
+        },
+        StartSeconds);
+    if (!game.Running()) {
+      const TProcessResult ended = game.Wait(0);
+      std::printf("a start ended before its window showed (%s): started again\n", Describe(ended).c_str());
+      ++failedStarts;
+      --round;
+      continue;
+    }
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(music) || !game.Running(); }, StartSeconds) && fs::exists(music))
+        << "loading did not end";
+    const TWindowPlace place = WindowPlace(display_, window);
+    placement_ = TPlacement{place.x, place.y, place.width, place.height};
+    XDoTool({"windowfocus", "--sync", window});
+    Pause(0.3);
+    const TPicture title = Screenshot("tap-title");
+
+    XDoTool({"key", "space"});
+    const bool started = WaitFor([&] { return title.Difference(Screenshot("tap-after"), 0, 0, 800, 600) > 0.5; }, 3);
+    spaceTaken += started;
+    EXPECT_TRUE(started) << "Space was tapped on the title and the title stayed";
+
+    XDoTool({"key", "Escape"});
+    const TProcessResult result = game.Wait(5);
+    const bool ended = result.exited && result.status == 0 && !result.timedOut;
+    escapeTaken += ended;
+    EXPECT_TRUE(ended) << "Escape was tapped and the game " << Describe(result);
+  }
+  std::printf("taps taken: Space %d of %d, Escape %d of %d (%d failed starts)\n", spaceTaken, Rounds, escapeTaken,
+              Rounds, failedStarts);
+  EXPECT_LE(failedStarts, MaxFailedStarts) << "the game kept failing to start at the display";
+  EXPECT_TRUE(ScratchFiles(install_.Path()).empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Modes, PlayerAtTheDisplay, ::testing::Values(TMode::Windowed, TMode::FullScreen),
                          [](const auto& info) { return info.param == TMode::Windowed ? "Windowed" : "FullScreen"; });
 

@@ -8,7 +8,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <SDL.h>
+
 #include <filesystem>
+#include <map>
+#include <set>
 #include <functional>
 #include <memory>
 #include <new>
@@ -199,6 +203,43 @@ TEST_F(StartUpTest, SpaceHeldWhenLoadingEndsStartsTheGameInTheFirstFrameAndEscap
   EXPECT_TRUE(std::is_sorted(passes.begin(), passes.end()));
   EXPECT_EQ(shell::HitCounter, -1);
   EXPECT_EQ(shell::ViewX + 4, 6);
+}
+
+// A key pressed and released again before the loop pumps the queue, as a
+// quick tap falls between two passes: PageDown right after frame 2 dims
+// frame 3 by one step and no more, Space right after frame 5 starts the
+// game in frame 6, Escape right after frame 9 ends the run in that pass.
+TEST_F(StartUpTest, KeysTappedBetweenTwoPassesAreSeenByTheNextFrameOnce) {
+  WriteFont();
+  WriteSprites();
+  WriteSounds();
+  WriteLevelOne();
+  const std::map<uint32_t, uint16_t> taps = {{3, game::keyPageDown}, {6, game::keySpace}, {10, game::keyEscape}};
+  std::set<uint32_t> tapped;
+  std::vector<std::pair<int, int>> frames;  // brightness, state
+  shell::TLoopHooks hooks;
+  hooks.beforePass = [&](uint32_t next) {
+    const auto tap = taps.find(next);
+    if (tap == taps.end() || !tapped.insert(next).second) return;
+    for (Uint8 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+      SDL_Event event{};
+      event.type = type;
+      event.key.keysym.sym = static_cast<SDLKey>(tap->second);
+      ASSERT_EQ(SDL_PushEvent(&event), 0);
+    }
+  };
+  hooks.afterFrame = [&](uint32_t frame) {
+    frames.emplace_back(game::GetBrightness(), shell::GameState);
+    if (frame == 30) game::RequestQuit();
+  };
+  const auto [status, message] = Run(&hooks);
+  EXPECT_EQ(status, 0) << message;
+  const std::vector<std::pair<int, int>> expected = {
+      {255, shell::gsTitle}, {255, shell::gsTitle},     {254, shell::gsTitle},
+      {254, shell::gsTitle}, {254, shell::gsTitle},     {254, shell::gsCountdown},
+      {254, shell::gsCountdown}, {254, shell::gsCountdown}, {254, shell::gsCountdown},
+  };
+  EXPECT_EQ(frames, expected);
 }
 
 TEST_F(StartUpTest, PackedFilesWithoutMusicRunSilentAndLeaveNoScratchFiles) {

@@ -15,8 +15,11 @@ KeyScriptError::KeyScriptError(int line, const std::string& reason, const std::s
       reason_(reason) {}
 
 const std::vector<std::string>& KeyNames() {
-  static const std::vector<std::string> names = {"space", "up",     "down",   "left",
-                                                 "right", "escape", "pageup", "pagedown"};
+  static const std::vector<std::string> names = {
+      "space",     "up",       "down",       "left",        "right",     "escape",   "pageup",
+      "pagedown",  "pad-up",   "pad-down",   "pad-left",    "pad-right", "pad-a",    "pad-b",
+      "pad-x",     "pad-y",    "pad-start",  "pad-back",    "pad-lb",    "pad-rb",   "stick-up",
+      "stick-down", "stick-left", "stick-right"};
   return names;
 }
 
@@ -26,6 +29,10 @@ const std::vector<uint16_t>& KeyCodes() {
                                               game::keyPageUp, game::keyPageDown};
   return codes;
 }
+
+static_assert(KeyboardKeyCount + game::pcCount <= 32, "every name needs a bit of TKeySet");
+
+uint32_t PadControls(TKeySet keys) { return keys >> KeyboardKeyCount; }
 
 TKeySet KeyBit(const std::string& name) {
   std::string lower = name;
@@ -38,6 +45,25 @@ TKeySet KeyBit(const std::string& name) {
 }
 
 namespace {
+
+// The pad bits of the stick's opposite directions.
+TKeySet PadBit(game::TPadControl control) { return TKeySet{1} << (KeyboardKeyCount + control); }
+
+// Why a line's keys cannot be held together; empty when they can.
+std::string Contradiction(TKeySet keys) {
+  const TKeySet across = PadBit(game::pcStickLeft) | PadBit(game::pcStickRight);
+  const TKeySet along = PadBit(game::pcStickUp) | PadBit(game::pcStickDown);
+  if ((keys & across) == across) return "stick-left and stick-right cannot be held at once";
+  if ((keys & along) == along) return "stick-up and stick-down cannot be held at once";
+  return "";
+}
+
+// Every name, for the complaint about an unknown one.
+std::string NameList() {
+  std::string list;
+  for (const std::string& name : KeyNames()) list += (list.empty() ? "" : " ") + name;
+  return list;
+}
 
 // A frame number of decimal digits only, 1 to 2^32 - 1.
 bool ParseFrame(const std::string& word, uint32_t& frame) {
@@ -75,10 +101,11 @@ std::vector<TKeyLine> ParseKeyScript(const std::string& text) {
       try {
         entry.keys |= KeyBit(word);
       } catch (const std::out_of_range&) {
-        throw KeyScriptError(lineNumber, "unknown key \"" + word +
-                                             "\" (keys: space up down left right escape pageup pagedown)");
+        throw KeyScriptError(lineNumber, "unknown key \"" + word + "\" (keys: " + NameList() + ")");
       }
     }
+    const std::string contradiction = Contradiction(entry.keys);
+    if (!contradiction.empty()) throw KeyScriptError(lineNumber, contradiction);
     script.push_back(entry);
   }
   return script;
@@ -105,9 +132,10 @@ TKeySet KeysAt(const std::vector<TKeyLine>& script, uint32_t frame) {
   return keys;
 }
 
-void ApplyKeys(TKeySet keys) {
+bool ApplyKeys(TKeySet keys) {
   const auto& codes = KeyCodes();
   for (size_t i = 0; i < codes.size(); ++i) game::SetKey(codes[i], (keys >> i) & 1u);
+  return game::HoldPadControls(PadControls(keys));
 }
 
 }  // namespace replay

@@ -1,5 +1,5 @@
-// Held-key scripts for replays: lines "FRAME KEY..." saying which keys are
-// held from that frame on, until the next line.
+// Held-key scripts for replays: lines "FRAME KEY..." saying which keys and
+// pad controls are held from that frame on, until the next line.
 #pragma once
 
 #include <cstdint>
@@ -23,8 +23,11 @@ class KeyScriptError : public std::runtime_error {
   std::string reason_;
 };
 
-// The keys a script can hold, as a bit set (bit i is KeyCodes()[i]).
+// The keys and pad controls a script can hold, as a bit set: bit i is
+// KeyNames()[i]; the keyboard's keys come first, then the pad's controls in
+// the engine's order (bit KeyboardKeyCount + c is control c).
 using TKeySet = uint32_t;
+constexpr int KeyboardKeyCount = 8;
 
 // One script line: from frame `frame` on exactly `keys` are held.
 struct TKeyLine {
@@ -32,15 +35,23 @@ struct TKeyLine {
   TKeySet keys;
 };
 
-// The script key names and their SDL key codes, in bit order: space, up,
-// down, left, right, escape, pageup, pagedown.
+// The script's names in bit order: the keys space, up, down, left, right,
+// escape, pageup, pagedown, then the pad's pad-up, pad-down, pad-left,
+// pad-right (the D-pad), pad-a, pad-b, pad-x, pad-y (the face buttons),
+// pad-start, pad-back, pad-lb, pad-rb (the shoulders), stick-up,
+// stick-down, stick-left, stick-right (the left stick pushed fully).
 const std::vector<std::string>& KeyNames();
+// The SDL key codes of the keyboard's names, in bit order.
 const std::vector<uint16_t>& KeyCodes();
+// The pad controls of a set, as the engine numbers them.
+uint32_t PadControls(TKeySet keys);
 
 // Parses a whole script. Blank lines and text after "#" are ignored; a
 // line is a frame number (1 or more, above the previous line's) followed by
 // zero or more key names (letter case ignored); no name means no key held.
-// Throws KeyScriptError naming the first bad line.
+// The stick cannot be held both ways at once (stick-left with stick-right,
+// stick-up with stick-down). Throws KeyScriptError naming the first bad
+// line.
 std::vector<TKeyLine> ParseKeyScript(const std::string& text);
 
 // Reads and parses a script file. Throws KeyScriptError whose message
@@ -52,8 +63,11 @@ std::vector<TKeyLine> LoadKeyScript(const std::string& path);
 TKeySet KeysAt(const std::vector<TKeyLine>& script, uint32_t frame);
 
 // Holds exactly the keys of the set in the engine's key table and releases
-// the other script keys. Needs the engine started.
-void ApplyKeys(TKeySet keys);
+// the other script keys, and makes the engine's virtual pad (joystick 0)
+// hold exactly the set's pad controls, through joystick events in SDL's
+// queue. Needs the engine started. False when SDL's queue was full and
+// dropped a pad event.
+bool ApplyKeys(TKeySet keys);
 
 // The bit of one key name; throws std::out_of_range for an unknown name.
 TKeySet KeyBit(const std::string& name);

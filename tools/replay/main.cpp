@@ -1,5 +1,5 @@
 // vexmoor-replay: runs the real game headless on a controlled clock with a
-// script of held keys, and records what each frame did.
+// script of held keys and pad controls, and records what each frame did.
 //
 //   vexmoor-replay [--dir DIR] [--develop] [--keys FILE] [--frames N]
 //                  [--dump FILE] [--shot FRAME:PATH]... [--seed N]
@@ -34,7 +34,9 @@ constexpr int ExitOutputFailed = 1;
 const char* const Usage =
     "usage: vexmoor-replay [--dir DIR] [--develop] [--keys FILE] [--frames N]\n"
     "                      [--dump FILE] [--shot FRAME:PATH]... [--seed N]\n"
-    "Key script lines: FRAME [space|up|down|left|right|escape|pageup|pagedown]...\n";
+    "Key script lines: FRAME [space|up|down|left|right|escape|pageup|pagedown]...\n"
+    "  and the pad: pad-up pad-down pad-left pad-right pad-a pad-b pad-x pad-y\n"
+    "  pad-start pad-back pad-lb pad-rb stick-up stick-down stick-left stick-right\n";
 
 struct TOptions {
   replay::TRunSetup setup;
@@ -115,7 +117,9 @@ struct TRecorder {
   std::vector<std::string> failures;
   uint32_t shotsTaken = 0;
 
-  void BeforePass(uint32_t frame) { replay::ApplyKeys(replay::KeysAt(script, frame)); }
+  void BeforePass(uint32_t frame) {
+    if (!replay::ApplyKeys(replay::KeysAt(script, frame))) Fail("SDL's event queue dropped a pad event");
+  }
 
   void AfterFrame(uint32_t frame) {
     // Taken every frame, so each line holds its own frame's events only.
