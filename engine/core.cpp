@@ -87,6 +87,24 @@ const TPresenter* ScreenPresenter = nullptr;
 
 uint32_t Ticks() { return TickSource != nullptr ? TickSource() : SDL_GetTicks(); }
 
+// The caption and icon Init was given, and whether they are set: they can
+// only be once the video subsystem runs.
+std::string WindowCaption;
+std::string WindowIconName;
+bool WindowDressed = false;
+
+void SetWindowIcon(const std::string& iconName);
+
+// Sets the caption and the icon when SDL's video runs; without it (a
+// display that refused the connection) the classic library would crash
+// setting the icon.
+void DressWindow() {
+  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
+  SDL_WM_SetCaption(WindowCaption.c_str(), "");
+  SetWindowIcon(WindowIconName);
+  WindowDressed = true;
+}
+
 void SetWindowIcon(const std::string& iconName) {
   const std::string path = resources::ProgramDir + iconName + ".bmp";
   // A missing icon gives no surface: no icon is set and start-up goes on.
@@ -143,8 +161,10 @@ void Init(const std::string& caption, const std::string& iconName) {
   SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO);
   // Again after SDL_Init, which may have put its own handlers in.
   CatchTerminationSignals();
-  SDL_WM_SetCaption(caption.c_str(), "");
-  SetWindowIcon(iconName);
+  WindowCaption = caption;
+  WindowIconName = iconName;
+  WindowDressed = false;
+  DressWindow();
   CloseScreen();
   QuitFlag = false;
   StartInput();
@@ -184,6 +204,9 @@ bool SetVideoMode(uint16_t width, uint16_t height, bool fullscreen) {
     VideoError = "no video driver selected";
     return false;
   }
+  // A display that refused SDL_Init's connection gets one more try here,
+  // where a failure is reported, with the caption and icon set first.
+  if (!WindowDressed && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) DressWindow();
   // What was made for the previous screen no longer matches it.
   CloseScreen();
   ++VideoMode;

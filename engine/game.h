@@ -67,8 +67,9 @@ std::string NoDisplayReason();
 // icon from ProgramDir + iconName + ".bmp", opens every pad, opens the audio
 // device (22050 Hz, 16-bit stereo, 8 channels at full volume), creates the
 // empty banks and resets the quit flag, the keys, brightness (255) and
-// texture counter (1). Nothing is reported:
-// without an audio device the game runs silent.
+// texture counter (1). Nothing is reported: without an audio device the
+// game runs silent, and when the display refuses the connection the caption
+// and icon wait for SetVideoMode, which tries once more and reports it.
 void Init(const std::string& caption, const std::string& iconName);
 
 // Closes audio and video, drops the banks (not the objects in them) and,

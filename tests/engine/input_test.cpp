@@ -359,7 +359,7 @@ class PadDevice : public ::testing::Test {
     ASSERT_EQ(initSubSystem_(SDL_INIT_JOYSTICK), 0);
     // As xpad reports an Xbox 360 pad: 6 axes, 11 buttons, 1 hat.
     ASSERT_EQ(Plug(), 0);
-    resources::ProgramDir = dir_.Path();
+    resources::ProgramDir = dir_.Slash();
     resources::DevelopMode = true;
     Now = ClockStart;
     game::SetTickSource(FakeClock);
@@ -412,7 +412,7 @@ class PadDevice : public ::testing::Test {
   int (*setButton_)(void*, int, Uint8) = nullptr;
   int (*setHat_)(void*, int, Uint8) = nullptr;
   int (*setAxis_)(void*, int, Sint16) = nullptr;
-  testmedia::TTempDir dir_;
+  vxtest::TempDir dir_;
 };
 
 TEST_F(PadDevice, APadPresentAtStartIsReadAndUnpluggingItReleasesItsKeys) {

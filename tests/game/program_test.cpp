@@ -3,6 +3,8 @@
 // missing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <signal.h>
 
 #include "tests/game/support.h"
@@ -102,6 +104,25 @@ TEST_P(Programs, WithoutADisplayEndAtOnceUnlessADriverIsChosen) {
     EXPECT_EQ(result.status, c.starts ? 0 : 1);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, c.starts ? "" : expected + "\n");
+    EXPECT_TRUE(ScratchFiles(install_.Path()).empty());
+    EXPECT_TRUE(fs::is_empty(work_.Path()));
+  }
+}
+
+// A display that is named but refuses the connection (a server gone, a
+// display number that was never there): one line saying so, not a crash.
+TEST_P(Programs, ADisplayThatCannotBeOpenedEndsWithOneLine) {
+  MakeInstallCopy(install_.Path(), TInstallCopy::WithPrograms());
+  for (const char* display : {":987", "127.0.0.1:987"}) {
+    SCOPED_TRACE(display);
+    Child game({Program(), "-windowed"}, work_.Path(),
+               {std::string("DISPLAY=") + display, "WAYLAND_DISPLAY", "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"});
+    const TProcessResult result = game.Wait(EndSeconds);
+    ASSERT_TRUE(result.exited) << "signal " << result.signal << (result.timedOut ? ", timed out" : "");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err.rfind("vexmoor: ", 0), 0u) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     EXPECT_TRUE(ScratchFiles(install_.Path()).empty());
     EXPECT_TRUE(fs::is_empty(work_.Path()));
   }
