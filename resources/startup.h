@@ -15,7 +15,7 @@ extern std::string ProgramDir;
 extern bool DevelopMode;
 
 // Fixes ProgramDir and DevelopMode for this process from its own executable
-// link (/proc/self/exe, symbolic links resolved). When that link cannot be
+// path as the platform reports it (symbolic links resolved). When it cannot be
 // read, argv[0] is used if useArgv0Fallback is set (the main build) and an
 // empty directory otherwise (the second build). Call it first in main.
 void StartUp(int argc, char** argv, bool useArgv0Fallback);

@@ -10,7 +10,8 @@
 
 const fs = require('fs');
 const path = require('path');
-const { serve, launch, openPage } = require('./browser');
+const { serve, launch, openPage, pause, loadReference, pixelsOff, waitForPicture, waitForSteadyPicture } =
+  require('./browser');
 
 const [site, references] = process.argv.slice(2).map((p) => path.resolve(p));
 let failed = 0;
@@ -20,84 +21,11 @@ function check(ok, what, detail = '') {
   if (!ok) failed += 1;
 }
 
-function pause(ms) {
-  return new Promise((resolve) => setTimeout(resolve, ms));
-}
-
-function dataUrl(file) {
-  return `data:image/png;base64,${fs.readFileSync(file).toString('base64')}`;
-}
-
-// Puts the reference picture into the page once, as RGBA pixels.
-async function loadReference(page, name) {
-  await page.evaluate(async (name, url) => {
-    const image = new Image();
-    image.src = url;
-    await image.decode();
-    const canvas = document.createElement('canvas');
-    canvas.width = image.width;
-    canvas.height = image.height;
-    const context = canvas.getContext('2d');
-    context.drawImage(image, 0, 0);
-    window.references = window.references || {};
-    window.references[name] = context.getImageData(0, 0, image.width, image.height).data;
-  }, name, dataUrl(path.join(references, `${name}.png`)));
-}
-
-// How many of the game canvas's pixels differ from a reference.
-function pixelsOff(page, name) {
-  return page.evaluate((name) => {
-    const canvas = document.getElementById('screen');
-    const now = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
-    const reference = window.references[name];
-    if (!reference || reference.length !== now.length) return -1;
-    let off = 0;
-    for (let i = 0; i < now.length; i += 4) {
-      if (now[i] !== reference[i] || now[i + 1] !== reference[i + 1] || now[i + 2] !== reference[i + 2]) off += 1;
-    }
-    return off;
-  }, name);
-}
-
-// Polls until the canvas equals the reference; resolves to the fewest
-// pixels off seen (0 when it matched).
-async function waitForPicture(page, name, seconds) {
-  const until = Date.now() + seconds * 1000;
-  let fewest = Infinity;
-  while (Date.now() < until) {
-    const off = await pixelsOff(page, name);
-    if (off >= 0) fewest = Math.min(fewest, off);
-    if (off === 0) return 0;
-    await pause(50);
-  }
-  return fewest;
-}
-
-// Polls until the canvas has equalled the reference for `steadyMs` on end;
-// resolves to 0 then, or to the pixels off at the last look.
-async function waitForSteadyPicture(page, name, steadyMs, seconds) {
-  const until = Date.now() + seconds * 1000;
-  let since = null;
-  let off = -1;
-  while (Date.now() < until) {
-    off = await pixelsOff(page, name);
-    if (off !== 0) {
-      since = null;
-    } else if (since === null) {
-      since = Date.now();
-    } else if (Date.now() - since >= steadyMs) {
-      return 0;
-    }
-    await pause(50);
-  }
-  return off;
-}
-
 async function playthrough(browser, url) {
   const errors = [];
   const page = await openPage(browser, errors);
   await page.goto(url);
-  for (const name of ['title', 'countdown', 'play']) await loadReference(page, name);
+  for (const name of ['title', 'countdown', 'play']) await loadReference(page, references, name);
 
   const titleOff = await waitForPicture(page, 'title', 20);
   check(titleOff === 0, 'the title canvas equals the desktop title picture', `${titleOff} pixels off`);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # browser_tests.sh NATIVE_BUILD WEB_BUILD: the browser build's page in
-# headless Chromium (browser_test.js), against pictures the desktop replay
+# headless Chromium (browser_test.js, and browser_pad_test.js with a
+# gamepad), against pictures the desktop replay
 # (NATIVE_BUILD/bin/vexmoor-replay, classic SDL 1.2) makes of the same
 # moments. Exits 77 (skipped) only when there is no Chromium to run.
 set -euo pipefail
@@ -19,9 +20,15 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 replay() { env -u LD_LIBRARY_PATH "$native/bin/vexmoor-replay" --dir "$native/vexmoor" "$@"; }
-# The title; after Space, the "3" of the countdown; level 1 at rest in play.
+# The title; after Space, the "3" of the countdown; level 1 at rest in play;
+# after a short press of Right there, one cell further.
 replay --frames 2 --shot "1:$work/title.png"
 printf '1 space\n2\n' >"$work/space.keys"
 replay --keys "$work/space.keys" --frames 140 --shot "12:$work/countdown.png" --shot "140:$work/play.png"
+printf '1 space\n2\n150 right\n154\n' >"$work/step.keys"
+replay --keys "$work/step.keys" --frames 200 --shot "200:$work/step.png"
 cd "$here"
-exec node browser_test.js "$web/site" "$work"
+status=0
+node browser_test.js "$web/site" "$work" || status=1
+node browser_pad_test.js "$web/site" "$work" || status=1
+exit $status
