@@ -6,8 +6,8 @@
 # every --shot picture pixel for pixel, and every exit status equal.
 #
 # The scripts: all four shipped levels walked along the routes
-# vexmoor-levelcheck finds, one after the other, and on into level 1 again;
-# a game that dies three times in level 3's mine field to game over; the
+# vexmoor-levelcheck finds, one after the other, and on into level 1 again,
+# by the keys and by the pad; a game that dies three times in level 3's mine field to game over; the
 # loose files of -develop; and the failures (a bad option, a missing
 # picture).
 set -euo pipefail
@@ -109,6 +109,17 @@ compare_runs routes --seed 1 --keys "$work/routes.keys" --frames $last --dump @O
 # The walk must really have gone round: level 1 again at the end.
 if ! tail -n 1 "$work/routes/web/dump.json" | grep -q '"Level": 1,'; then
   echo "DIFFERENT: routes: the walk did not come back to level 1 (the routes or timings have changed)"
+  failures=$((failures + 1))
+fi
+
+# The same walk by the pad: the D-pad for the arrows and A for Space, taken
+# by the browser SDL's joystick events as by the desktop's.
+sed -e 's/ up/ pad-up/; s/ down/ pad-down/; s/ left/ pad-left/; s/ right/ pad-right/; s/ space/ pad-a/' \
+  "$work/routes.keys" >"$work/pad-routes.keys"
+compare_runs pad-routes --seed 1 --keys "$work/pad-routes.keys" --frames $last --dump @OUT@/dump.json \
+  --shot "$last:@OUT@/level1-again.png"
+if ! cmp -s "$work/routes/web/dump.json" "$work/pad-routes/web/dump.json"; then
+  echo "DIFFERENT: pad-routes: walking by the pad does not dump as walking by the keys"
   failures=$((failures + 1))
 fi
 
