@@ -20,55 +20,10 @@ mkdir -p "$out"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Frame counts of the game's own timers.
-step=12            # frames of one step from cell to cell
-countdown=129      # a countdown after a level start: play begins in the next frame
-level_done=45      # frames of the level-complete banner
-dying=181          # from a death to the frame that restarts the level
-restart_countdown=149
+levelcheck=$build/bin/vexmoor-levelcheck
+. "$root/tools/replay/key_scripts.sh"
 
-route() {
-  "$build/bin/vexmoor-levelcheck" "$install/Maps/level1.map" "$install/Maps/level2.map" \
-    "$install/Maps/level3.map" "$install/Maps/level4.map" |
-    sed -n "s|^.*level$1\.map: route ||p"
-}
-
-# walk FIRST_FRAME MOVES: key lines holding each arrow of MOVES (U, R, D, L)
-# for one step, the first starting in FIRST_FRAME, then no key.
-walk() {
-  echo "$2" | awk -v first="$1" -v step="$step" '{
-    split("U up R right D down L left", names, " ")
-    for (i = 1; i <= 8; i += 2) key[names[i]] = names[i + 1]
-    for (i = 1; i <= length($0); i++) print first + (i - 1) * step, key[substr($0, i, 1)]
-    print first + length($0) * step
-  }'
-}
-
-route1=$(route 1)
-route2=$(route 2)
-# Level 3: along the top row through the open door, down round the wall,
-# up to the mine field's corner, and into four armed mines.
-into_mines=RRRRRRRRRRRRRRRRRDDDRRRRRRUUURRDRRR
-
-play1=$((1 + countdown))
-exit1=$((play1 + ${#route1} * step))
-play2=$((exit1 + level_done + countdown + 1))
-exit2=$((play2 + ${#route2} * step))
-play3=$((exit2 + level_done + countdown + 1))
-death1=$((play3 + ${#into_mines} * step))
-life=$((dying + restart_countdown + 1 + ${#into_mines} * step))
-death3=$((death1 + 2 * life))
-game_over=$((death3 + dying + 1))
-
-{
-  echo "1 space"
-  echo "2"
-  walk $play1 "$route1"
-  walk $play2 "$route2"
-  walk $play3 $into_mines
-  walk $((death1 + dying + restart_countdown + 1)) $into_mines
-  walk $((death1 + life + dying + restart_countdown + 1)) $into_mines
-} > "$work/game.keys"
+game_over_keys "$(route 1)" "$(route 2)" > "$work/game.keys"
 
 "$replay" --dir "$install" --seed 1 --frames 2 --shot "1:$out/title.png"
 "$replay" --dir "$install" --seed 1 --keys "$work/game.keys" --frames $((game_over + 60)) \

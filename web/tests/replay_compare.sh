@@ -23,25 +23,8 @@ failures=0
 desktop_replay() { env -u LD_LIBRARY_PATH "$native/bin/vexmoor-replay" "$@"; }
 web_replay() { "$root/scripts/web-replay.sh" "$web" "$@"; }
 
-# Frame counts of the game's own timers (as in tools/replay/make_screenshots.sh).
-step=12
-countdown=129
-level_done=45
-dying=181
-restart_countdown=149
-
-route() {
-  "$native/bin/vexmoor-levelcheck" "$install"/Maps/level{1,2,3,4}.map | sed -n "s|^.*level$1\.map: route ||p"
-}
-
-walk() {
-  echo "$2" | awk -v first="$1" -v step="$step" '{
-    split("U up R right D down L left", names, " ")
-    for (i = 1; i <= 8; i += 2) key[names[i]] = names[i + 1]
-    for (i = 1; i <= length($0); i++) print first + (i - 1) * step, key[substr($0, i, 1)]
-    print first + length($0) * step
-  }'
-}
+levelcheck=$native/bin/vexmoor-levelcheck
+source "$root/tools/replay/key_scripts.sh"
 
 # compare_runs NAME ARGS...: runs both tools with ARGS, where @OUT@ stands for
 # each tool's own output folder, and compares status, dump and pictures.
@@ -124,24 +107,7 @@ if ! cmp -s "$work/routes/web/dump.json" "$work/pad-routes/web/dump.json"; then
 fi
 
 # Levels 1 and 2, then three walks into level 3's mines: game over.
-mines=RRRRRRRRRRRRRRRRRDDDRRRRRRUUURRDRRR
-play1=$((1 + countdown))
-exit1=$((play1 + ${#routes[0]} * step))
-play2=$((exit1 + level_done + countdown + 1))
-exit2=$((play2 + ${#routes[1]} * step))
-play3=$((exit2 + level_done + countdown + 1))
-death1=$((play3 + ${#mines} * step))
-life=$((dying + restart_countdown + 1 + ${#mines} * step))
-game_over=$((death1 + 2 * life + dying + 1))
-{
-  echo "1 space"
-  echo "2"
-  walk $play1 "${routes[0]}"
-  walk $play2 "${routes[1]}"
-  walk $play3 $mines
-  walk $((death1 + dying + restart_countdown + 1)) $mines
-  walk $((death1 + life + dying + restart_countdown + 1)) $mines
-} >"$work/mines.keys"
+game_over_keys "${routes[0]}" "${routes[1]}" >"$work/mines.keys"
 compare_runs game-over --seed 7 --keys "$work/mines.keys" --frames $((game_over + 200)) --dump @OUT@/dump.json \
   --shot "$((death1 - 3)):@OUT@/mine.png" --shot "$((death1 + 30)):@OUT@/dying.png" \
   --shot "$((game_over + 60)):@OUT@/game-over.png" --shot "$((game_over + 200)):@OUT@/title-again.png"
