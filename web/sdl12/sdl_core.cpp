@@ -246,7 +246,7 @@ void SDL_FreeRW(SDL_RWops* area) { std::free(area); }
 
 SDL_RWops* SDL_RWFromFile(const char* file, const char* mode) {
   if (file == nullptr || mode == nullptr || file[0] == '\0') {
-    SDL_SetError("SDL_RWFromFile(): No file or no mode specified");
+    SDL_SetError("SDL_RWFromFile(): needs a file name and a mode");
     return nullptr;
   }
   FILE* fp = std::fopen(file, mode);
