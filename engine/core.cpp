@@ -17,24 +17,6 @@ namespace game {
 
 namespace state {
 
-namespace {
-
-// Stands in while no screen is open or another driver than the screen's
-// is selected: draws, presents and reads nothing.
-const TPresenter NoPresenter{
-    .OpenScreen = [](uint16_t, uint16_t, bool) -> SDL_Surface* { return nullptr; },
-    .CloseScreen = [] {},
-    .PreparePicture = [](CSprite&, uint16_t, TPictureUse) {},
-    .DrawSprite = [](CSprite&, int16_t, int16_t, TDrawKind, uint8_t) {},
-    .FillRect = [](int16_t, int16_t, uint16_t, uint16_t, TColor) {},
-    .BeginText = [](const CFont&, uint8_t) {},
-    .DrawGlyph = [](CFont&, const TGlyph&, int, int16_t, uint8_t) {},
-    .Present = [] {},
-    .ReadFrame = [](std::vector<uint8_t>&, int&, int&) { return false; },
-};
-
-}  // namespace
-
 // Selecting vdDefault at module start-up stores this.
 TVideoDriver VideoDriver = vdOpenGL;
 SDL_Surface* Screen = nullptr;

@@ -54,6 +54,20 @@ struct TPresenter {
   bool (*ReadFrame)(std::vector<uint8_t>& rgb, int& width, int& height);
 };
 
+// Stands in while no screen is open or another driver than the screen's
+// is selected: draws, presents and reads nothing.
+inline constexpr TPresenter NoPresenter{
+    .OpenScreen = [](uint16_t, uint16_t, bool) -> SDL_Surface* { return nullptr; },
+    .CloseScreen = [] {},
+    .PreparePicture = [](CSprite&, uint16_t, TPictureUse) {},
+    .DrawSprite = [](CSprite&, int16_t, int16_t, TDrawKind, uint8_t) {},
+    .FillRect = [](int16_t, int16_t, uint16_t, uint16_t, TColor) {},
+    .BeginText = [](const CFont&, uint8_t) {},
+    .DrawGlyph = [](CFont&, const TGlyph&, int, int16_t, uint8_t) {},
+    .Present = [] {},
+    .ReadFrame = [](std::vector<uint8_t>&, int&, int&) { return false; },
+};
+
 // The presenters of this build's two drivers. The second build's OpenGL
 // presenter opens the OpenGL window the driver asks for and draws nothing.
 extern const TPresenter FrameBufferPresenter;

@@ -20,18 +20,13 @@ bool BindOpenGL(std::string& error) {
 
 namespace state {
 
-const TPresenter OpenGLPresenter{
-    .OpenScreen = OpenOpenGLWindow,
-    .CloseScreen = [] {},
-    // No texture: a picture keeps TexU, TexV and Texture at 0.
-    .PreparePicture = [](CSprite&, uint16_t, TPictureUse) {},
-    .DrawSprite = [](CSprite&, int16_t, int16_t, TDrawKind, uint8_t) {},
-    .FillRect = [](int16_t, int16_t, uint16_t, uint16_t, TColor) {},
-    .BeginText = [](const CFont&, uint8_t) {},
-    .DrawGlyph = [](CFont&, const TGlyph&, int, int16_t, uint8_t) {},
-    .Present = [] {},
-    .ReadFrame = [](std::vector<uint8_t>&, int&, int&) { return false; },
-};
+// Opens the window and otherwise does nothing: a picture keeps TexU, TexV
+// and Texture at 0.
+const TPresenter OpenGLPresenter = [] {
+  TPresenter presenter = NoPresenter;
+  presenter.OpenScreen = OpenOpenGLWindow;
+  return presenter;
+}();
 
 }  // namespace state
 

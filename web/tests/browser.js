@@ -157,4 +157,31 @@ async function waitForSteadyPicture(page, name, steadyMs, seconds) {
   return off;
 }
 
-module.exports = { serve, launch, openPage, pause, loadReference, pixelsOff, waitForPicture, waitForSteadyPicture, Chromium };
+let failures = 0;
+
+// Prints one check's verdict; runChecks exits 1 if any failed.
+function check(ok, what, detail = '') {
+  console.log(`${ok ? 'ok' : 'FAILED'}: ${what}${detail ? ` (${detail})` : ''}`);
+  if (!ok) failures += 1;
+}
+
+// Serves `site`, starts Chromium, runs `body(browser, url)` and ends the
+// process: status 1 if a check failed or the body threw, 0 otherwise.
+function runChecks(site, body) {
+  (async () => {
+    const chromium = await launch();
+    const server = await serve(site);
+    try {
+      await body(chromium.browser, server.url);
+    } finally {
+      await server.close();
+      await chromium.close();
+    }
+    process.exit(failures ? 1 : 0);
+  })().catch((error) => {
+    console.log(`FAILED: ${error.stack || error}`);
+    process.exit(1);
+  });
+}
+
+module.exports = { serve, launch, openPage, check, runChecks, pause, loadReference, pixelsOff, waitForPicture, waitForSteadyPicture, Chromium };

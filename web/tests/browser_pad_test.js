@@ -11,19 +11,12 @@
 'use strict';
 
 const path = require('path');
-const { serve, launch, openPage, pause, loadReference, waitForSteadyPicture } = require('./browser');
+const { openPage, check, runChecks, pause, loadReference, waitForSteadyPicture } = require('./browser');
 
 const [site, references] = process.argv.slice(2).map((p) => path.resolve(p));
-let failed = 0;
-
 // The browser's standard mapping: A is button 0, the D-pad's right 15.
 const ButtonA = 0;
 const DpadRight = 15;
-
-function check(ok, what, detail = '') {
-  console.log(`${ok ? 'ok' : 'FAILED'}: ${what}${detail ? ` (${detail})` : ''}`);
-  if (!ok) failed += 1;
-}
 
 // Before any script of the page: one connected pad of 4 axes and 17
 // buttons, whose buttons the test sets through window.testPad.
@@ -53,33 +46,22 @@ async function press(page, button, ms) {
   await page.evaluate((button) => window.testPad.set(button, false), button);
 }
 
-(async () => {
-  const chromium = await launch();
-  const server = await serve(site);
+runChecks(site, async (browser, url) => {
   const errors = [];
-  try {
-    const page = await openPage(chromium.browser, errors);
-    await page.evaluateOnNewDocument(installPad);
-    await page.goto(server.url);
-    for (const name of ['title', 'play', 'step']) await loadReference(page, references, name);
-    const titleOff = await waitForSteadyPicture(page, 'title', 300, 20);
-    check(titleOff === 0, 'the title shows with a pad attached', `${titleOff} pixels off`);
+  const page = await openPage(browser, errors);
+  await page.evaluateOnNewDocument(installPad);
+  await page.goto(url);
+  for (const name of ['title', 'play', 'step']) await loadReference(page, references, name);
+  const titleOff = await waitForSteadyPicture(page, 'title', 300, 20);
+  check(titleOff === 0, 'the title shows with a pad attached', `${titleOff} pixels off`);
 
-    await press(page, ButtonA, 150);
-    const playOff = await waitForSteadyPicture(page, 'play', 800, 12);
-    check(playOff === 0, 'button A starts a game: the countdown leads to level 1 at rest', `${playOff} pixels off`);
+  await press(page, ButtonA, 150);
+  const playOff = await waitForSteadyPicture(page, 'play', 800, 12);
+  check(playOff === 0, 'button A starts a game: the countdown leads to level 1 at rest', `${playOff} pixels off`);
 
-    await press(page, DpadRight, 150);
-    const stepOff = await waitForSteadyPicture(page, 'step', 500, 5);
-    check(stepOff === 0, "the D-pad's right walks level 1's first cell as the arrow key does",
-      `${stepOff} pixels off the desktop's picture of that step`);
-    check(errors.length === 0, 'the page logs no errors', errors.join('; '));
-  } finally {
-    await server.close();
-    await chromium.close();
-  }
-  process.exit(failed ? 1 : 0);
-})().catch((error) => {
-  console.log(`FAILED: ${error.stack || error}`);
-  process.exit(1);
+  await press(page, DpadRight, 150);
+  const stepOff = await waitForSteadyPicture(page, 'step', 500, 5);
+  check(stepOff === 0, "the D-pad's right walks level 1's first cell as the arrow key does",
+    `${stepOff} pixels off the desktop's picture of that step`);
+  check(errors.length === 0, 'the page logs no errors', errors.join('; '));
 });

@@ -10,17 +10,10 @@
 
 const fs = require('fs');
 const path = require('path');
-const { serve, launch, openPage, pause, loadReference, pixelsOff, waitForPicture, waitForSteadyPicture } =
+const { serve, openPage, check, runChecks, pause, loadReference, pixelsOff, waitForPicture, waitForSteadyPicture } =
   require('./browser');
 
 const [site, references] = process.argv.slice(2).map((p) => path.resolve(p));
-let failed = 0;
-
-function check(ok, what, detail = '') {
-  console.log(`${ok ? 'ok' : 'FAILED'}: ${what}${detail ? ` (${detail})` : ''}`);
-  if (!ok) failed += 1;
-}
-
 async function playthrough(browser, url) {
   const errors = [];
   const page = await openPage(browser, errors);
@@ -110,21 +103,10 @@ async function cannotStart(browser, site, file) {
   await server.close();
 }
 
-(async () => {
-  const chromium = await launch();
-  const server = await serve(site);
-  try {
-    await playthrough(chromium.browser, server.url);
-    await cannotStart(chromium.browser, site, 'vexmoor.data');
-    await cannotStart(chromium.browser, site, 'vexmoor.wasm');
-    await cannotStart(chromium.browser, site, 'vexmoor.js');
-    await cannotStart(chromium.browser, site, null);
-  } finally {
-    await server.close();
-    await chromium.close();
-  }
-  process.exit(failed ? 1 : 0);
-})().catch((error) => {
-  console.log(`FAILED: ${error.stack || error}`);
-  process.exit(1);
+runChecks(site, async (browser, url) => {
+  await playthrough(browser, url);
+  await cannotStart(browser, site, 'vexmoor.data');
+  await cannotStart(browser, site, 'vexmoor.wasm');
+  await cannotStart(browser, site, 'vexmoor.js');
+  await cannotStart(browser, site, null);
 });
