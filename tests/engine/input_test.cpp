@@ -119,7 +119,7 @@ TEST_F(InputTest, HeldKeysCrossFramesAndTheirReleaseIsNoTap) {
   EXPECT_FALSE(game::KeyDown(game::keyRight));
 }
 
-TEST_F(InputTest, NoPadIsOpenedOnTheDummyDrivers) { EXPECT_EQ(game::PadCount(), SDL_NumJoysticks()); }
+TEST_F(InputTest, OpensEveryJoystickSdlReports) { EXPECT_EQ(game::PadCount(), SDL_NumJoysticks()); }
 
 // The left stick walks from half of its travel on; a diagonal far enough
 // out holds both of its arrows, as two arrow keys do.

@@ -17,20 +17,13 @@ namespace {
 constexpr double LoadSeconds = 90;
 using TBytes = std::vector<uint8_t>;
 
-using testmedia::WriteFile;
-
-TBytes ReadBytes(const fs::path& path) {
-  const std::string text = ReadText(path);
-  return TBytes(text.begin(), text.end());
-}
-
 // The packed form of `loose` as the game's packer writes it.
 TBytes Packed(const TBytes& loose, const std::string& extension) {
   TempDir work;
   const fs::path source = work.Path() / ("x." + extension);
   WriteFile(source, loose);
-  resources::PackDataFile(source, work.Path().string() + "/");
-  return ReadBytes(work.Path() / "x.dat");
+  resources::PackDataFile(source, work.Slash());
+  return ReadFile(work.Path() / "x.dat");
 }
 
 void Put16(TBytes& bytes, uint16_t value) { testmedia::PutLe(bytes, value, 2); }
@@ -90,7 +83,7 @@ std::vector<THostileCase> Cases() {
   return {
       {"TruncatedMap", "Maps/level1.dat",
        [](const fs::path& t) {
-         TBytes map = ReadBytes(Shipped("Maps/level1.map"));
+         TBytes map = ReadFile(Shipped("Maps/level1.map"));
          map.resize(map.size() / 2);
          PutPacked(t, map, "map");
        },
@@ -100,7 +93,7 @@ std::vector<THostileCase> Cases() {
        "map is 65535 x 65535 cells, more than the 1048576 a map may have"},
       {"WrongMapMagic", "Maps/level1.dat",
        [](const fs::path& t) {
-         TBytes map = ReadBytes(Shipped("Maps/level1.map"));
+         TBytes map = ReadFile(Shipped("Maps/level1.map"));
          map[0] = 'X';
          PutPacked(t, map, "map");
        },
@@ -120,18 +113,18 @@ std::vector<THostileCase> Cases() {
        },
        "map is 65535 x 65535 cells", true},
       {"CorruptPackedSprite", "Sprites/medkit.dat",
-       [](const fs::path& t) { WriteFile(t, Corrupted(ReadBytes(Shipped("Sprites/medkit.dat")))); },
+       [](const fs::path& t) { WriteFile(t, Corrupted(ReadFile(Shipped("Sprites/medkit.dat")))); },
        "picture cannot be loaded"},
       {"SpriteWithANonsenseFormat", "Sprites/medkit.dat",
        [](const fs::path& t) {
-         TBytes bmp = ReadBytes(Shipped("Sprites/medkit.bmp"));
+         TBytes bmp = ReadFile(Shipped("Sprites/medkit.bmp"));
          bmp[28] = 0x73;  // 6259 bits per pixel
          bmp[29] = 0x18;
          PutPacked(t, bmp, "bmp");
        },
        "picture cannot be loaded"},
       {"CorruptPackedFont", FontFile,
-       [](const fs::path& t) { WriteFile(t, Corrupted(ReadBytes(Shipped(FontFile)))); }, "font cannot be loaded"},
+       [](const fs::path& t) { WriteFile(t, Corrupted(ReadFile(Shipped(FontFile)))); }, "font cannot be loaded"},
       {"FontWithoutGlyphTable", FontFile, [](const fs::path& t) { PutPacked(t, TinyBmp(), "fnt"); },
        "2048-byte glyph table"},
       {"SoundThatIsNoWave", "Sounds/step.dat", [](const fs::path& t) { PutPacked(t, {'n', 'o', 'p', 'e'}, "wav"); },
@@ -145,7 +138,7 @@ std::vector<THostileCase> Cases() {
       // Later levels are checked at start-up, not when a player reaches them.
       {"RandomBytesForLevel2", "Maps/level2.dat",
        [](const fs::path& t) {
-         TBytes noise = ReadBytes(Shipped("Maps/level2.dat"));
+         TBytes noise = ReadFile(Shipped("Maps/level2.dat"));
          uint32_t state = 12345;
          for (uint8_t& byte : noise) byte = static_cast<uint8_t>((state = state * 1103515245u + 12345u) >> 16);
          WriteFile(t, noise);
@@ -153,7 +146,7 @@ std::vector<THostileCase> Cases() {
        "not a map file"},
       {"TruncatedLevel3", "Maps/level3.dat",
        [](const fs::path& t) {
-         TBytes map = ReadBytes(Shipped("Maps/level3.map"));
+         TBytes map = ReadFile(Shipped("Maps/level3.map"));
          map.resize(map.size() - 1);
          PutPacked(t, map, "map");
        },

@@ -75,7 +75,7 @@ class PlayerAtTheDisplay : public ::testing::TestWithParam<TMode> {
     xdotool_ = OnPath("xdotool");
     import_ = OnPath("import");
     if (!XvfbInstalled() || xdotool_.empty() || import_.empty()) GTEST_SKIP() << "needs Xvfb, xdotool and import";
-    if (FullScreen() && !WindowManagerInstalled()) GTEST_SKIP() << "needs openbox and xwininfo";
+    if (FullScreen() && !WindowManagerInstalled()) GTEST_SKIP() << "needs openbox";
     server_ = std::make_unique<CXvfbServer>();
     ASSERT_TRUE(server_->Running()) << server_->Error();
     display_ = server_->Display();

@@ -239,7 +239,7 @@ class FullScreenGame : public testing::Test {
     if (!Install.empty()) fs::remove_all(Install);
   }
   void SetUp() override {
-    if (!XvfbInstalled() || !WindowManagerInstalled()) GTEST_SKIP() << "needs Xvfb, openbox and xwininfo";
+    if (!XvfbInstalled() || !WindowManagerInstalled()) GTEST_SKIP() << "needs Xvfb and openbox";
     ASSERT_TRUE(Server->Running()) << Server->Error();
     ASSERT_TRUE(WindowManagerUp) << Server->Error();
   }

@@ -87,7 +87,7 @@ TEST(PlatformLocks, ALockIsSeenByOthersUntilReleasedOrItsHolderDies) {
 TEST(PlatformDirectories, UniqueDirectoriesArePrivateAndFailuresSayWhy) {
   TempDir dir;
   std::string reason;
-  const std::string parent = dir.Path().string() + "/";
+  const std::string parent = dir.Slash();
   const std::string a = platform::MakeUniqueDirectory(parent, "vexmoor-", reason);
   const std::string b = platform::MakeUniqueDirectory(parent, "vexmoor-", reason);
   ASSERT_FALSE(a.empty()) << reason;

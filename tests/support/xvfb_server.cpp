@@ -71,7 +71,7 @@ TWindowPlace WindowPlace(const std::string& display, const std::string& window) 
 
 bool XvfbInstalled() { return !OnPath("Xvfb").empty(); }
 
-bool WindowManagerInstalled() { return !OnPath("openbox").empty() && !OnPath("xwininfo").empty(); }
+bool WindowManagerInstalled() { return !OnPath("openbox").empty(); }
 
 CXvfbServer::CXvfbServer() {
   for (int number = kFirstDisplay; number <= kLastDisplay; ++number) {

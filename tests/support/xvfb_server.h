@@ -57,8 +57,7 @@ std::string WindowMapState(const std::string& display, const std::string& window
 
 // Whether an Xvfb program is on the search path.
 bool XvfbInstalled();
-// Whether openbox and xwininfo (to see how it placed a window) are on the
-// search path.
+// Whether openbox is on the search path.
 bool WindowManagerInstalled();
 
 }  // namespace vxtest
