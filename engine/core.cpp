@@ -75,7 +75,13 @@ std::string WindowCaption;
 std::string WindowIconName;
 bool WindowDressed = false;
 
-void SetWindowIcon(const std::string& iconName);
+void SetWindowIcon(const std::string& iconName) {
+  const std::string path = resources::ProgramDir + iconName + ".bmp";
+  // A missing icon gives no surface: no icon is set and start-up goes on.
+  SDL_Surface* icon = LoadPicture(path);
+  SDL_WM_SetIcon(icon, nullptr);
+  SDL_FreeSurface(icon);
+}
 
 // Sets the caption and the icon when SDL's video runs; without it (a
 // display that refused the connection) the classic library would crash
@@ -85,14 +91,6 @@ void DressWindow() {
   SDL_WM_SetCaption(WindowCaption.c_str(), "");
   SetWindowIcon(WindowIconName);
   WindowDressed = true;
-}
-
-void SetWindowIcon(const std::string& iconName) {
-  const std::string path = resources::ProgramDir + iconName + ".bmp";
-  // A missing icon gives no surface: no icon is set and start-up goes on.
-  SDL_Surface* icon = LoadPicture(path);
-  SDL_WM_SetIcon(icon, nullptr);
-  SDL_FreeSurface(icon);
 }
 
 void OpenAudio() {
@@ -237,14 +235,12 @@ namespace {
 constexpr uint32_t WakeMarginMs = 2;
 constexpr uint32_t FineStepUs = 250;
 
-// Cut short by a signal: the loop then sees the quit at once.
-void SleepMicroseconds(uint32_t microseconds) { platform::SleepMicroseconds(microseconds); }
-
 }  // namespace
 
 void WaitForFrame() {
   if (!FrameWaiting || QuitFlag) return;
-  const TSleeper sleep = Sleeper != nullptr ? Sleeper : TickSource == nullptr ? &SleepMicroseconds : nullptr;
+  // The real sleep is cut short by a signal: the loop then sees the quit at once.
+  const TSleeper sleep = Sleeper != nullptr ? Sleeper : TickSource == nullptr ? &platform::SleepMicroseconds : nullptr;
   if (sleep == nullptr) return;  // a test clock does not run in real time
   // A reading `left` ms short of the interval means the frame falls due
   // after more than left - 1 ms: sleeping left - 2 ms, or 250 us when left

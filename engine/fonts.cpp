@@ -44,6 +44,9 @@ uint16_t LoadFont(const std::string& name) {
   if (surface == nullptr) return 0;
   auto font = std::make_unique<CFont>();
   font->Image.Surface = surface;
+  // The main build gives every font its texture name, whichever driver
+  // draws; a sprite's is the OpenGL driver's alone.
+  if (OpenGLBuild) font->Image.Texture = NextTexture;
   // Text is keyed on pixel value 0 (black); Image.ColorKey stays 0.
   SelectedPresenter->PreparePicture(font->Image, NextTexture, TPictureUse::FontImage);
   try {

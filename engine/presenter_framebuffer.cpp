@@ -548,10 +548,7 @@ void CloseScreen() {
   Display = nullptr;
 }
 
-void PreparePicture(CSprite& picture, uint16_t texture, TPictureUse use) {
-  // The main build gives every font its texture name, whichever driver
-  // draws; a sprite's is the OpenGL driver's alone.
-  if (use == TPictureUse::FontImage && OpenGLBuild) picture.Texture = texture;
+void PreparePicture(CSprite& picture, uint16_t, TPictureUse) {
   if (!LiteralDrawing) MakeCopies(picture);
 }
 

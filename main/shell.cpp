@@ -1,7 +1,6 @@
 #include "main/shell.h"
 
 #include <cstdio>
-#include <ctime>
 #include <exception>
 #include <new>
 #include <string>
@@ -12,6 +11,7 @@
 #include "main/resource_ids.h"
 #include "main/states.h"
 #include "main/view.h"
+#include "platform/platform.h"
 #include "resources/binary_io.h"
 #include "resources/datafile.h"
 #include "resources/startup.h"
@@ -93,7 +93,7 @@ int Run(const TLoopHooks* hooks) {
   CheckLevelMaps();
   ResetGameVariables();
   const bool fixedSeed = hooks && hooks->fixedSeed;
-  game::SeedRandom(fixedSeed ? hooks->seed : static_cast<uint32_t>(std::time(nullptr)));
+  game::SeedRandom(fixedSeed ? hooks->seed : platform::WallClockSeconds());
   HitCounter = -1;
 
   const game::TVideoDriver driver = ChooseDriver();
