@@ -17,16 +17,8 @@ if [ ! -e "$script" ]; then
   echo "web-replay.sh: $script is missing (run make web first)" >&2
   exit 2
 fi
-has_dir=0
-args=("$@")
-for ((i = 0; i < ${#args[@]}; i++)); do
-  case ${args[i]} in
-    --dir) has_dir=1 ;;
-    --keys | --frames | --dump | --shot | --seed) i=$((i + 1)) ;;
-  esac
-done
-if [ $has_dir = 0 ]; then
-  data=$(sed -n 's/^VEXMOOR_DATA_DIR:PATH=//p' "$build/CMakeCache.txt")
-  [ -n "$data" ] && args=(--dir "$data" "${args[@]}")
-fi
-exec node "$script" "${args[@]}"
+# The installation the site was packed from comes first: a --dir among
+# ARGS comes later and wins, as the replay tool takes the last one given.
+data=$(sed -n 's/^VEXMOOR_DATA_DIR:PATH=//p' "$build/CMakeCache.txt")
+[ -n "$data" ] && set -- --dir "$data" "$@"
+exec node "$script" "$@"

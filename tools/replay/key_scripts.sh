@@ -14,11 +14,13 @@ restart_countdown=149
 # up to the mine field's corner, and into four armed mines.
 into_mines=RRRRRRRRRRRRRRRRRDDDRRRRRRUUURRDRRR
 
-# route N: level N's shortest route as vexmoor-levelcheck finds it (U, R, D, L).
+# Every level's shortest route as vexmoor-levelcheck finds it, asked once.
+level_routes=$("$levelcheck" "$install/Maps/level1.map" "$install/Maps/level2.map" \
+  "$install/Maps/level3.map" "$install/Maps/level4.map")
+
+# route N: level N's route (U, R, D, L).
 route() {
-  "$levelcheck" "$install/Maps/level1.map" "$install/Maps/level2.map" \
-    "$install/Maps/level3.map" "$install/Maps/level4.map" |
-    sed -n "s|^.*level$1\.map: route ||p"
+  echo "$level_routes" | sed -n "s|^.*level$1\.map: route ||p"
 }
 
 # walk FIRST_FRAME MOVES: key lines holding each arrow of MOVES (U, R, D, L)

@@ -176,8 +176,16 @@ int MemoryClose(SDL_RWops* context) {
 
 }  // namespace
 
-bool PageVideo() { return !DriverIsDummy("SDL_VIDEODRIVER") && vxpage_has_page() != 0; }
-bool PageAudio() { return !DriverIsDummy("SDL_AUDIODRIVER") && vxpage_has_page() != 0; }
+// The environment and the page are fixed before the program starts, and
+// these are asked on every poll and present.
+bool PageVideo() {
+  static const bool page = !DriverIsDummy("SDL_VIDEODRIVER") && vxpage_has_page() != 0;
+  return page;
+}
+bool PageAudio() {
+  static const bool page = !DriverIsDummy("SDL_AUDIODRIVER") && vxpage_has_page() != 0;
+  return page;
+}
 
 void SetErrorText(const char* text) { ErrorText = text; }
 
